@@ -1,0 +1,13 @@
+// The activity log: levelled, numbered lines under a run header in
+// <Windows drive>:\durivade\tamlo.log. Silent and best-effort.
+#pragma once
+#include <stddef.h>
+
+extern char WindowsDirectory[256];  // cached on first use; only its drive letter is used
+
+// Appends one line when level <= the configured level; 1 when handed to the
+// file, 0 otherwise. The first call of a run reads the settings and writes the header.
+int Log_Line(int level, const char* text);
+
+// The data folder ("C:\durivade\") into out; fills WindowsDirectory first if empty.
+void Data_Folder(char* out, size_t size);

@@ -1,0 +1,48 @@
+#!/bin/bash
+# Starts (or stops) what the Windows-side tests share: an Xvfb display and a
+# Wine prefix under the build folder (never ~/.wine), with its wineserver kept up.
+set -eu
+cmd=$1 build=$(realpath "$2")
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+state=$build/wine-state
+mkdir -p "$state"
+
+stop() {
+  if [ -f "$state/xvfb.display" ]; then
+    DISPLAY=$(cat "$state/xvfb.display") wineserver -k >/dev/null 2>&1 || true
+  fi
+  wineserver -k 2>/dev/null || true
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid" "$state/xvfb.display"
+  fi
+}
+
+start() {
+  stop
+  # -displayfd: Xvfb picks a free display and tells us its number.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/xvfb.display.tmp" >/dev/null 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 100); do
+    [ -s "$state/xvfb.display.tmp" ] && break
+    sleep 0.1
+  done
+  [ -s "$state/xvfb.display.tmp" ] || { echo "Xvfb did not start"; exit 1; }
+  echo ":$(tr -d '\n' <"$state/xvfb.display.tmp")" >"$state/xvfb.display"
+  export DISPLAY=$(cat "$state/xvfb.display")
+  if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+    echo "creating Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 </dev/null || true
+  fi
+  wineserver -p >/dev/null 2>&1 </dev/null || true  # stay up between tests: each program then starts in well under a second
+  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+  [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "Wine prefix was not created"; exit 1; }
+  echo "Wine prefix ready, DISPLAY=$DISPLAY"
+}
+
+case $cmd in
+  start) start ;;
+  stop) stop ;;
+  *) echo "usage: wineenv.sh start|stop BUILD"; exit 2 ;;
+esac

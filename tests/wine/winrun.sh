@@ -1,0 +1,16 @@
+#!/bin/bash
+# Runs a Windows program in the tests' Wine prefix and display; its exit code passes through.
+# usage: winrun.sh BUILD PROGRAM [ARGS...]; DV_LC_ALL sets the system language (LC_ALL).
+set -eu
+build=$(realpath "$1"); shift
+export WINEPREFIX=$build/wineprefix WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export DISPLAY=$(cat "$build/wine-state/xvfb.display")
+# Output goes through a file: Wine's background services inherit the program's
+# handles, and a pipe they keep open would make the caller wait for ever.
+out=$(mktemp)
+rc=0
+env LC_ALL="${DV_LC_ALL:-C.UTF-8}" wine "$@" >"$out" 2>&1 </dev/null || rc=$?
+cat "$out"
+rm -f "$out"
+exit $rc

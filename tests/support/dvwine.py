@@ -1,0 +1,336 @@
+"""Harness for the script tests that drive Windows programs under Wine.
+
+The test run's wine.setup fixture has started Xvfb and made a Wine prefix
+under the build folder; ctest hands a script DV_BUILD and DV_SOURCE. This
+module gives those scripts, with the standard library only:
+
+  paths        BUILD, SOURCE, PREFIX, DRIVE_C, DATA_DIR, LOG_PATH, win_path()
+  programs     start() -> Proc (background, deadline, output in a file),
+               run() -> (exit code, output)
+  the robot    robot() -> list of JSON replies; wait_dialog(), dump(), click(),
+               dblclick(), cancel(), esc(), close(), windows(), control()
+  waiting      wait_for(predicate, timeout) polls with a deadline
+  Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
+               ctrl_hold_until(path) -> Proc of the robot holding it
+  the log      read_log() bytes, log_lines() CRLF lines, reset_data(), write_records()
+  registry     reg_add(), reg_delete() in the prefix
+  screenshot   screenshot(png_path) of the whole Xvfb display
+
+Every wait has a deadline; nothing sleeps for long. A program that overruns
+its deadline is killed. Texts from the robot come as str (the user's view).
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+BUILD = os.path.realpath(os.environ.get("DV_BUILD", "."))
+SOURCE = os.path.realpath(os.environ.get("DV_SOURCE", os.path.join(os.path.dirname(__file__), "..", "..")))
+PREFIX = os.path.join(BUILD, "wineprefix")
+DRIVE_C = os.path.join(PREFIX, "drive_c")
+DATA_DIR = os.path.join(DRIVE_C, "durivade")
+LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
+RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
+ROBOT = os.path.join(BUILD, "robot.exe")
+
+# Control ids and template names come from the product's own header.
+def resource_ids():
+    """The #define values of src/resources/resource.h as a dict of ints."""
+    ids = {}
+    with open(os.path.join(SOURCE, "src", "resources", "resource.h")) as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 3 and parts[0] == "#define":
+                try:
+                    ids[parts[1]] = int(parts[2], 0)
+                except ValueError:
+                    pass
+    return ids
+
+
+def display():
+    with open(os.path.join(BUILD, "wine-state", "xvfb.display")) as f:
+        return f.read().strip()
+
+
+def wine_env(lc_all=None):
+    """Environment for a Windows program: the tests' prefix and display."""
+    env = dict(os.environ)
+    env.update(WINEPREFIX=PREFIX, DISPLAY=display(),
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
+               LC_ALL=lc_all or os.environ.get("DV_LC_ALL") or "C.UTF-8")
+    env.setdefault("WINEDEBUG", "-all")
+    return env
+
+
+def win_path(path):
+    """A Unix path as Windows sees it: C:\\... inside drive_c, else Z:\\..."""
+    path = os.path.realpath(path)
+    c = os.path.realpath(DRIVE_C)
+    if path == c:
+        return "C:\\"
+    if path.startswith(c + os.sep):
+        return "C:\\" + os.path.relpath(path, c).replace("/", "\\")
+    return "Z:" + path.replace("/", "\\")
+
+
+class Proc:
+    """A Windows program running in the background under the prefix.
+
+    Output (stdout and stderr) goes to a file, never a pipe: Wine's
+    background services inherit the handles and would keep a pipe open.
+    """
+
+    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60):
+        self.argv = ["wine", program] + [str(a) for a in args]
+        self._out = tempfile.NamedTemporaryFile(prefix="dvwine-", suffix=".out", delete=False)
+        self.popen = subprocess.Popen(self.argv, stdin=subprocess.DEVNULL, stdout=self._out,
+                                      stderr=subprocess.STDOUT, cwd=cwd, env=wine_env(lc_all))
+        self.deadline = time.monotonic() + deadline
+        self.rc = None
+
+    def poll(self):
+        if self.rc is None:
+            self.rc = self.popen.poll()
+            if self.rc is None and time.monotonic() > self.deadline:
+                self.kill()
+                raise TimeoutError("overran its deadline and was killed: %s" % " ".join(self.argv))
+        return self.rc
+
+    def wait(self, timeout=30):
+        """Exit code; kills the program and raises TimeoutError when it does not end in time."""
+        end = min(self.deadline, time.monotonic() + timeout)
+        while self.poll() is None:
+            if time.monotonic() > end:
+                self.kill()
+                raise TimeoutError("did not end in %ss and was killed: %s" % (timeout, " ".join(self.argv)))
+            time.sleep(0.05)
+        return self.rc
+
+    def output(self):
+        """Everything the program printed so far, as text."""
+        with open(self._out.name, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def kill(self):
+        if self.popen.poll() is None:
+            self.popen.kill()
+            self.popen.wait()
+        self.rc = self.popen.returncode
+
+    def close(self):
+        self.kill()
+        self._out.close()
+        try:
+            os.unlink(self._out.name)
+        except OSError:
+            pass
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def start(program, args=(), lc_all=None, cwd=None, deadline=60):
+    """Starts a Windows program in the background; see Proc."""
+    return Proc(program, args, lc_all, cwd, deadline)
+
+
+def run(program, args=(), lc_all=None, cwd=None, timeout=60):
+    """Runs a Windows program to its end: (exit code, output)."""
+    with Proc(program, args, lc_all, cwd, deadline=timeout) as p:
+        rc = p.wait(timeout)
+        return rc, p.output()
+
+
+def wait_for(predicate, timeout=15, interval=0.05, what="condition"):
+    """Polls predicate until it returns something true; returns that, or raises TimeoutError."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise TimeoutError("timed out after %ss waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+# ---- the robot ---------------------------------------------------------------
+
+class RobotError(Exception):
+    pass
+
+
+def robot(*args, timeout=30, check=True):
+    """Runs robot.exe with the given command(s) (separate several with "--");
+    returns the list of its JSON replies. Raises RobotError when a command failed."""
+    rc, out = run(ROBOT, args, timeout=timeout)
+    replies = []
+    for line in out.splitlines():
+        line = line.strip()
+        if line.startswith("{"):
+            replies.append(json.loads(line))
+    if check and (rc != 0 or not replies or not all(r.get("ok") for r in replies)):
+        raise RobotError("robot %s -> exit %s: %s" % (" ".join(map(str, args)), rc, out.strip()))
+    return replies
+
+
+def windows():
+    """Every top-level window: dicts with hwnd, title, class, pid, exe, owner, visible, rect."""
+    return robot("windows")[0]["windows"]
+
+
+def wait_dialog(timeout=15, cls="#32770", title=None, owner_title=None, exe=None):
+    """Waits for a visible top-level window (a dialog by default); returns its description."""
+    args = ["wait", "--timeout", timeout, "--class", cls]
+    if title is not None:
+        args += ["--title", title]
+    if owner_title is not None:
+        args += ["--owner-title", owner_title]
+    if exe is not None:
+        args += ["--exe", exe]
+    return robot(*args, timeout=timeout + 15)[0]
+
+
+def wait_gone(timeout=15, cls="#32770", title=None, owner_title=None, exe=None):
+    """Waits until no visible window matches; raises RobotError on timeout."""
+    args = ["wait", "--gone", "--timeout", timeout, "--class", cls]
+    for flag, value in (("--title", title), ("--owner-title", owner_title), ("--exe", exe)):
+        if value is not None:
+            args += [flag, value]
+    robot(*args, timeout=timeout + 15)
+
+
+def dump(hwnd):
+    """The dialog and its controls (see robot.cpp for the fields)."""
+    return robot("dump", hwnd)[0]
+
+
+def control(dumped, cid):
+    """The control with id cid from a dump(), or None."""
+    for c in dumped["controls"]:
+        if c["id"] == cid:
+            return c
+    return None
+
+
+def click(hwnd, cid):
+    robot("click", hwnd, cid)
+
+
+def dblclick(hwnd, cid, index):
+    robot("dblclick", hwnd, cid, index)
+
+
+def cancel(hwnd):
+    robot("cancel", hwnd)
+
+
+def esc(hwnd):
+    robot("esc", hwnd)
+
+
+def close(hwnd):
+    robot("close", hwnd)
+
+
+# ---- the Ctrl key ------------------------------------------------------------
+
+def xdotool(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], env=wine_env(), check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=15)
+
+
+def ctrl_down():
+    """Ctrl held both in the X server (so Wine's resync keeps it) and in Wine's input state."""
+    xdotool("keydown", "ctrl")
+    robot("ctrl", "down")
+
+
+def ctrl_up():
+    try:
+        robot("ctrl", "up")
+    finally:
+        xdotool("keyup", "ctrl")
+
+
+def ctrl_hold_until(path, timeout=30):
+    """Starts the robot holding Ctrl (and xdotool holding it in X) until file path exists
+    or the timeout passes. Returns the robot's Proc; call ctrl_release(proc) afterwards."""
+    xdotool("keydown", "ctrl")
+    return start(ROBOT, ["ctrl", "hold", "--until", win_path(path), "--timeout", timeout],
+                 deadline=timeout + 30)
+
+
+def ctrl_release(proc):
+    """Ends a ctrl_hold_until: waits for the robot to let go, releases Ctrl in X too."""
+    try:
+        proc.wait(60)
+    finally:
+        proc.close()
+        xdotool("keyup", "ctrl")
+
+
+# ---- the activity log and its data folder ------------------------------------
+
+def read_log():
+    """The log file's bytes, or None when it does not exist."""
+    try:
+        with open(LOG_PATH, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def log_lines():
+    """The log's lines as bytes, split at CRLF (a last line without CRLF is kept)."""
+    data = read_log()
+    if not data:
+        return []
+    lines = data.split(b"\r\n")
+    if lines and lines[-1] == b"":
+        lines.pop()
+    return lines
+
+
+def reset_data(create=True, log_level=None):
+    """Empties the data folder (or removes it when create is False); with log_level,
+    writes a records.ini that sets it."""
+    shutil.rmtree(DATA_DIR, ignore_errors=True)
+    if create:
+        os.makedirs(DATA_DIR)
+        if log_level is not None:
+            write_records(log_level)
+
+
+def write_records(log_level):
+    with open(RECORDS_PATH, "wb") as f:
+        f.write(b"[Records]\r\nlog_level=%d\r\n" % int(log_level))
+
+
+# ---- registry and screen -----------------------------------------------------
+
+def reg_add(key, name=None, data="", kind="REG_SZ"):
+    """Sets a value in the prefix's registry (name None: the key's default value)."""
+    args = ["reg", "add", key, "/f", "/t", kind, "/d", data]
+    args += ["/ve"] if name is None else ["/v", name]
+    rc, out = run("reg", args)
+    if rc != 0:
+        raise RuntimeError("reg add failed (%s): %s" % (rc, out))
+
+
+def reg_delete(key):
+    """Removes a key and everything under it; a missing key is no error."""
+    run("reg", ["delete", key, "/f"])
+
+
+def screenshot(png_path):
+    """Saves the whole Xvfb display as a PNG."""
+    subprocess.run(["import", "-window", "root", "-display", display(), png_path],
+                   check=True, stdin=subprocess.DEVNULL, timeout=30)

@@ -1,0 +1,174 @@
+// The MANUAL_LIST chooser dialog, starting the reader on the chosen manual and
+// bringing its window to the front.
+#include <windows.h>
+
+#include "base/buf.h"
+#include "log/log.h"
+#include "manuals/catalogue.h"
+#include "manuals/chooser.h"
+#include "manuals/find_file.h"
+#include "manuals/viewer.h"
+#include "prompts/prompts.h"
+#include "resources/resource.h"
+#include "shell/globals.h"
+#include "shell/window.h"
+#include "strrez/strrez.h"
+
+int Fill_Manual_List(HWND list);
+INT_PTR CALLBACK Manual_List_Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void Raise_Viewer(UINT launchResult);
+
+static const double ViewerWaitSeconds = 20.0;
+static const DWORD ViewerLookMilliseconds = 100;  // how long each turn sleeps at most
+
+int Choose_Manual(char* out, size_t size) {
+  INT_PTR result = DialogBoxParamA(AppInstance, "MANUAL_LIST", MainWindow, Manual_List_Proc, 0);
+  ManualChosen = result == 1 ? 1 : 0;
+  Buf_Copy(out, size, ChosenTitle);
+  return (int)result;
+}
+
+static void Set_Item_From_Key(HWND dialog, int id, char* key) {
+  char text[256];
+  SetDlgItemTextA(dialog, id, STR_GET(0, key, text));
+}
+
+static void On_Init(HWND dialog) {
+  // Str_Get upper-cases its key in place, so the keys live in writable arrays.
+  char okKey[] = "MSG_Button_OK";
+  char cancelKey[] = "MSG_Button_CANCEL";
+  char chooseKey[] = "MSG_Message_Choose_Manual";
+  Set_Item_From_Key(dialog, IDC_MANUAL_OK, okKey);
+  Set_Item_From_Key(dialog, IDC_MANUAL_CANCEL, cancelKey);
+  Set_Item_From_Key(dialog, IDC_MANUAL_TEXT, chooseKey);
+  SetDlgItemTextA(dialog, IDC_MANUAL_VERSION, ProgramVersion);
+  Fill_Manual_List(GetDlgItem(dialog, IDC_MANUAL_LIST));  // after a failure the rows so far stay
+  SendDlgItemMessageA(dialog, IDC_MANUAL_LIST, LB_SETCURSEL, 0, 0);
+  Center_Window(dialog);
+}
+
+static void On_Ok(HWND dialog) {
+  HWND list = GetDlgItem(dialog, IDC_MANUAL_LIST);
+  LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+  // No selection (an empty list) keeps ChosenTitle as it was; Open_Manual then finds no row.
+  if (index != LB_ERR) {
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)index, 0);
+    if (length != LB_ERR && length < (LRESULT)dimof(ChosenTitle))
+      SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)ChosenTitle);
+  }
+  EndDialog(dialog, 1);
+}
+
+// Escape (IDCANCEL) and close requests are not ours, so they leave the dialog open.
+INT_PTR CALLBACK Manual_List_Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  (void)lParam;
+  if (message == WM_INITDIALOG) {
+    On_Init(dialog);
+    return TRUE;  // the focus goes to the list box, the first tab stop
+  }
+  if (message != WM_COMMAND) return FALSE;
+  switch (LOWORD(wParam)) {
+    case IDC_MANUAL_LIST:
+      if (HIWORD(wParam) == LBN_DBLCLK) On_Ok(dialog);
+      return TRUE;
+    case IDC_MANUAL_CANCEL:
+      EndDialog(dialog, 0);
+      return TRUE;
+    case IDC_MANUAL_OK:
+      On_Ok(dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+static int Manual_Exists(const char* folder, const char* pattern) {
+  char name[FIND_NAME_SIZE];
+  unsigned int timeValue = 0;
+  int isDirectory = 0;
+  return Find_File(0, folder, pattern, name, &timeValue, FIND_FIRST_AND_CLOSE, &isDirectory) == 0;
+}
+
+static void Add_To_List(void* context, const char* title) {
+  SendMessageA((HWND)context, LB_ADDSTRING, 0, (LPARAM)title);
+}
+
+int Fill_Manual_List(HWND list) {
+  if (Catalogue_Read(SourceRoot, SystemLanguageId, Manual_Exists, Add_To_List, list)) return 1;
+  Ask_User("MSG_Message_NoDOCINI2", "MSG_Button_OK", "");
+  return 0;
+}
+
+void Open_Manual(const char* title) {
+  char command[256];
+  int ready = Manual_Open_Command(title, ViewerPath, SourceRoot, command, dimof(command));
+  // Nothing is started for a title no listed manual has (OK on an empty list)
+  // nor for a command line cut to 255 characters.
+  if (ready == OPEN_TOO_LONG) {
+    char line[256];
+    BUF_FORMAT(line, "ERROR: Command line too long: %s", command);
+    Log_Line(0, line);
+  }
+  if (ready != OPEN_READY) return;
+  UINT launched = WinExec(command, SW_SHOW);
+  Raise_Viewer(launched);
+}
+
+double Seconds_Now(void) { return (double)GetTickCount() / 1000.0; }
+
+// The reader's window: the first visible, unowned top-level window of another
+// process whose program file is ViewerPath. A reader that hands the document
+// to an instance already running is found through that instance's window.
+struct ViewerSearch {
+  DWORD ownProcess;
+  HWND found;
+};
+
+static int Process_Image_Is_Viewer(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == NULL) return 0;
+  char image[MAX_PATH];
+  DWORD size = (DWORD)dimof(image);
+  BOOL known = QueryFullProcessImageNameA(process, 0, image, &size);
+  CloseHandle(process);
+  return known && Equal_Ignore_Ascii_Case(image, ViewerPath);
+}
+
+static BOOL CALLBACK Look_At_Window(HWND window, LPARAM param) {
+  ViewerSearch* search = (ViewerSearch*)param;
+  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != NULL) return TRUE;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId == search->ownProcess || !Process_Image_Is_Viewer(processId)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+static HWND Find_Viewer_Window(void) {
+  ViewerSearch search = {GetCurrentProcessId(), NULL};
+  EnumWindows(Look_At_Window, (LPARAM)&search);
+  return search.found;
+}
+
+void Raise_Viewer(UINT launchResult) {
+  (void)launchResult;  // a failed start is not reported; the wait simply finds no window
+  if (ManualChosen == 0) return;
+  double start = Seconds_Now();
+  for (;;) {
+    Pump_Messages();
+    HWND viewer = Find_Viewer_Window();
+    if (viewer != NULL) {
+      ShowWindow(viewer, SW_SHOW);
+      // Another process' window: only SetForegroundWindow can activate it;
+      // SetActiveWindow and SetFocus then act within the reader's own thread state.
+      SetForegroundWindow(viewer);
+      SetActiveWindow(viewer);
+      SetFocus(viewer);
+      return;
+    }
+    // Elapsed time survives the tick count's wrap after 49.7 days.
+    if (Elapsed_Seconds(start, Seconds_Now()) >= ViewerWaitSeconds) return;
+    // Sleep until a message arrives or the next look is due, not spinning a core.
+    MsgWaitForMultipleObjects(0, NULL, FALSE, ViewerLookMilliseconds, QS_ALLINPUT);
+  }
+}

@@ -1,0 +1,23 @@
+// The log's inner operations, for its own tests and for other subsystems'
+// tests that need a fresh run.
+#pragma once
+#include <stddef.h>
+
+void Log_Read_Settings(void);
+void Log_Trim(void);
+const char* Log_Date(void);
+const char* Log_Time(void);
+int Delete_Quietly(const char* path);
+int Copy_File(const char* existing, const char* new_path, int fail_if_exists);
+
+// log_level text as a decimal integer: leading white space, optional sign,
+// digits up to the first non-digit; no digits gives 0; beyond int saturates.
+int Log_Parse_Level(const char* text, size_t len);
+
+// "MM/DD/YY" to "yyyy-mm-dd" and "HH:MM:SS" to "HH:MM" (out of 11 and 9 characters).
+void Log_Build_Date(const char* mmddyy, size_t len, char* out, size_t size);
+void Log_Build_Time(const char* hhmmss, size_t len, char* out, size_t size);
+
+// Forgets everything the run learnt (settings, counter, cached Windows
+// directory), so the next Log_Line starts a new run with its header.
+void Log_Reset_For_Tests(void);

@@ -1,0 +1,168 @@
+// Native stand-in for the log's Windows edge (see log_fake.h).
+#include "log_fake.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "base/buf.h"
+#include "log/log_internal.h"
+#include "log/log_platform.h"
+
+namespace fs = std::filesystem;
+
+Log_Fake_Knobs Log_Fake;
+Log_Fake_Record Log_Fake_Seen;
+
+static std::string Root;
+
+static void Remove_Root() {
+  if (!Root.empty()) {
+    std::error_code ignored;
+    fs::remove_all(Root, ignored);
+    Root.clear();
+  }
+}
+
+static void Make_Root() {
+  static bool registered = false;
+  if (!registered) {
+    atexit(Remove_Root);
+    registered = true;
+  }
+  Remove_Root();
+  fs::path base = fs::temp_directory_path() / "dvlogXXXXXX";
+  std::string pattern = base.string();
+  if (mkdtemp(pattern.data()) == nullptr) abort();
+  Root = pattern;
+}
+
+static std::string Drive() {
+  const char* w = Log_Fake.windows_directory;
+  return std::string(1, w != nullptr && w[0] != '\0' ? w[0] : 'C');
+}
+
+void Log_Fake_Reset() {
+  Make_Root();
+  Log_Fake = Log_Fake_Knobs();
+  Log_Fake_Seen = Log_Fake_Record();
+  Log_Fake_Make_Folder(Drive() + ":\\durivade");
+  Log_Reset_For_Tests();
+}
+
+static void Ensure() {
+  if (Root.empty()) Log_Fake_Reset();
+}
+
+std::string Log_Fake_Host_Path(const std::string& windows_path) {
+  Ensure();
+  std::string rest = windows_path;
+  std::string host = Root;
+  if (rest.size() >= 2 && rest[1] == ':') {
+    host += "/";
+    host += (char)toupper((unsigned char)rest[0]);
+    rest = rest.substr(2);
+  }
+  for (char& c : rest)
+    if (c == '\\') c = '/';
+  if (rest.empty() || rest[0] != '/') host += "/";
+  return host + rest;
+}
+
+bool Log_Fake_Exists(const std::string& windows_path) {
+  return fs::exists(Log_Fake_Host_Path(windows_path));
+}
+
+std::string Log_Fake_Read(const std::string& windows_path) {
+  std::ifstream in(Log_Fake_Host_Path(windows_path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Log_Fake_Write(const std::string& windows_path, const std::string& bytes) {
+  std::ofstream out(Log_Fake_Host_Path(windows_path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), (std::streamsize)bytes.size());
+}
+
+void Log_Fake_Remove_Data_Folder() {
+  std::error_code ignored;
+  fs::remove_all(Log_Fake_Host_Path(Drive() + ":\\durivade"), ignored);
+}
+
+void Log_Fake_Make_Folder(const std::string& windows_path) {
+  fs::create_directories(Log_Fake_Host_Path(windows_path));
+}
+
+std::string Log_Fake_Log_Text() { return Log_Fake_Read(Drive() + ":\\durivade\\tamlo.log"); }
+
+static std::string Name_Of(const char* path) {
+  const char* slash = strrchr(path, '\\');
+  return slash != nullptr ? slash + 1 : path;
+}
+
+size_t Log_Platform_Windows_Directory(char* out, size_t size) {
+  Ensure();
+  Log_Fake_Seen.windows_directory_calls++;
+  if (Log_Fake.windows_directory == nullptr || !Buf_Copy(out, size, Log_Fake.windows_directory)) {
+    if (size > 0) out[0] = '\0';
+    return 0;
+  }
+  return strlen(out);
+}
+
+size_t Log_Platform_Read_Setting(const char* section, const char* key, char* out, size_t size,
+                                 const char* ini_path) {
+  Ensure();
+  Log_Fake_Seen.setting_reads++;
+  Log_Fake_Seen.setting_path = ini_path;
+  Log_Fake_Seen.setting_section = section;
+  Log_Fake_Seen.setting_key = key;
+  // The knob stands for records.ini's content; without its folder there is no file.
+  const char* value = nullptr;
+  if (fs::is_directory(fs::path(Log_Fake_Host_Path(ini_path)).parent_path())) value = Log_Fake.log_level;
+  Buf_Copy(out, size, value != nullptr ? value : "");
+  return strlen(out);
+}
+
+int Log_Platform_Copy_File(const char* existing, const char* new_path, int fail_if_exists) {
+  if (Log_Fake.fail_copy) return 0;
+  std::error_code error;
+  fs::copy_file(Log_Fake_Host_Path(existing), Log_Fake_Host_Path(new_path),
+                fail_if_exists ? fs::copy_options::none : fs::copy_options::overwrite_existing, error);
+  return error ? 0 : 1;
+}
+
+void Log_Platform_Set_Error_Mode(unsigned mode) {
+  Log_Fake_Seen.error_modes.push_back(mode);
+}
+
+FILE* Log_Platform_Open(const char* path, const char* mode) {
+  std::string name = Name_Of(path);
+  if (name == Log_Fake.fail_open_name && mode == Log_Fake.fail_open_mode) return nullptr;
+  if (name == Log_Fake.disk_full_name && mode[0] != 'r') {
+    // The file is made, but nothing written to it gets there.
+    FILE* made = fopen(Log_Fake_Host_Path(path).c_str(), mode);
+    if (made == nullptr) return nullptr;
+    fclose(made);
+    return fopen("/dev/full", "wb");
+  }
+  return fopen(Log_Fake_Host_Path(path).c_str(), mode);
+}
+
+// Like the Windows run-time's remove: files only, never a folder.
+int Log_Platform_Delete(const char* path) {
+  return unlink(Log_Fake_Host_Path(path).c_str()) == 0 ? 0 : -1;
+}
+
+int Log_Platform_Replace(const char* from, const char* to) {
+  if (Log_Fake.fail_replace) return 0;
+  return rename(Log_Fake_Host_Path(from).c_str(), Log_Fake_Host_Path(to).c_str()) == 0 ? 1 : 0;
+}
+
+void Log_Platform_Date_Text(char* out, size_t size) { Buf_Copy(out, size, Log_Fake.date); }
+
+void Log_Platform_Time_Text(char* out, size_t size) { Buf_Copy(out, size, Log_Fake.time); }

@@ -1,0 +1,60 @@
+// mkloc's core: reads the UTF-8 source of a string file, builds ENGINE.LOC
+// from it, and reads a finished file back the way DOCVIEW.EXE reads it.
+#pragma once
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+// Diagnostics, each a full line ("file:line: ..." for a source, "file: ..."
+// for a string file). Errors refuse the file; warnings only inform.
+struct Loc_Messages {
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+};
+
+struct Loc_Text {
+  std::string code;   // "ENG", "FRA", ...
+  std::string utf8;   // as the author wrote it
+  std::string bytes;  // in the language's code page
+  int line = 0;       // source line (0 when read from a string file)
+  long offset = -1;   // offset in the text area, once written or read
+};
+
+struct Loc_Entry {
+  std::string key;
+  int line = 0;                 // source line of "[KEY]"
+  long keyPos = -1;             // file position of the key token, when read back
+  std::vector<Loc_Text> texts;  // source order; ENG first when read back
+};
+
+// The Windows code page of a language code, 0 for a code the program does not know.
+int Loc_Code_Page(const std::string& code);
+
+// Parses a source (see the usage text in main.cpp). Converts every text into
+// its code page and checks that the program will read it back as written.
+// Returns true when no error was found.
+bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
+                      std::vector<Loc_Entry>* entries, Loc_Messages* msgs);
+
+// Builds the string file from parsed entries: entries ordered so every key's
+// first occurrence in the index is its own entry, ENG pairs first. The result
+// is read back and compared before it is handed out. True on success.
+bool Loc_Build(const std::string& name, const std::vector<Loc_Entry>& entries,
+               std::string* file, Loc_Messages* msgs);
+
+// Reads a finished string file as the program does and reports every problem
+// the program would have with it. Fills entries (index order) as far as the
+// index could be read. True when no error was found.
+bool Loc_Read(const std::string& name, const char* data, size_t size,
+              std::vector<Loc_Entry>* entries, Loc_Messages* msgs);
+
+// The entries of a string file as UTF-8 source text; an error for every text
+// that is not valid in its code page (it is left out). True when none.
+bool Loc_Dump(const std::string& name, const std::vector<Loc_Entry>& entries,
+              std::string* source, Loc_Messages* msgs);
+
+// The program's own text rules, exposed for the tests.
+void Loc_Expand_Newlines(std::string* text);                   // backslash n -> line feed
+std::string Loc_Placeholders(const std::string& text);         // digits of ^0..^9 in order
+int Loc_Read_Text(const std::string& file, long pos, std::string* out);  // 1 complete, 0 gave up

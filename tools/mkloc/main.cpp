@@ -1,0 +1,104 @@
+// mkloc: builds, checks and dumps DOCVIEW.EXE's string file ENGINE.LOC.
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "codepage.h"
+#include "locfile.h"
+#include "strfile_writer.h"
+
+static const char kUsage[] =
+    "usage: mkloc SOURCE.txt ENGINE.LOC   build the string file from a UTF-8 source\n"
+    "       mkloc --check ENGINE.LOC      read a finished file back and report problems\n"
+    "       mkloc --dump ENGINE.LOC       print a finished file as UTF-8 source text\n"
+    "\n"
+    "Source format (UTF-8):\n"
+    "  # comment lines and blank lines are ignored\n"
+    "  [MSG_BUTTON_OK]\n"
+    "  ENG: OK\n"
+    "  FRA: OK\n"
+    "\n"
+    "\"[KEY]\" starts an entry (upper case, no spaces). \"CODE: text\" adds that\n"
+    "language's text: everything after \": \", byte for byte; \\n stays backslash\n"
+    "and n (the program shows a line break), ^0..^9 are placeholders. Every entry\n"
+    "needs an ENG text. Codes and code pages: ENG SPN FRA GER ITL PRT 1252,\n"
+    "JPN 932, KOR 949, MAN 950, TAI 874. A text must be representable in its code\n"
+    "page, at most 510 bytes there, without zero bytes or \"^^\".\n"
+    "\n"
+    "Exit status: 0 fine, 1 refused or problems found, 2 usage or file error.\n";
+
+static bool Read_File(const char* path, std::string* out) {
+  FILE* f = fopen(path, "rb");
+  if (!f) return false;
+  out->clear();
+  char chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->append(chunk, n);
+  bool ok = !ferror(f);
+  fclose(f);
+  return ok;
+}
+
+static void Print(const Loc_Messages& msgs) {
+  for (const std::string& w : msgs.warnings) fprintf(stderr, "warning: %s\n", w.c_str());
+  for (const std::string& e : msgs.errors) fprintf(stderr, "%s\n", e.c_str());
+}
+
+static int Build(const char* sourcePath, const char* outPath) {
+  std::string source;
+  if (!Read_File(sourcePath, &source)) {
+    fprintf(stderr, "mkloc: cannot read %s\n", sourcePath);
+    return 2;
+  }
+  std::vector<Loc_Entry> entries;
+  Loc_Messages msgs;
+  std::string file;
+  bool ok = Loc_Parse_Source(sourcePath, source.data(), source.size(), &entries, &msgs) &&
+            Loc_Build(outPath, entries, &file, &msgs);
+  Print(msgs);
+  if (!ok) {
+    fprintf(stderr, "mkloc: %s not written\n", outPath);
+    return 1;
+  }
+  if (!Write_Bytes(outPath, file)) {
+    fprintf(stderr, "mkloc: cannot write %s\n", outPath);
+    remove(outPath);  // never leave a half-written file for the disc
+    return 2;
+  }
+  printf("mkloc: wrote %s: %u keys, %u bytes\n", outPath, (unsigned)entries.size(), (unsigned)file.size());
+  return 0;
+}
+
+static int Check_Or_Dump(const char* path, bool dump) {
+  std::string file;
+  if (!Read_File(path, &file)) {
+    fprintf(stderr, "mkloc: cannot read %s\n", path);
+    return 2;
+  }
+  std::vector<Loc_Entry> entries;
+  Loc_Messages msgs;
+  bool ok = Loc_Read(path, file.data(), file.size(), &entries, &msgs);
+  if (dump) {
+    std::string source;
+    ok = Loc_Dump(path, entries, &source, &msgs) && ok;
+    Tool_Binary_Stdout();
+    fwrite(source.data(), 1, source.size(), stdout);
+  }
+  Print(msgs);
+  if (!dump && ok) {
+    unsigned texts = 0;
+    for (const Loc_Entry& e : entries) texts += (unsigned)e.texts.size();
+    printf("mkloc: %s is fine: %u keys, %u texts\n", path, (unsigned)entries.size(), texts);
+  }
+  return ok ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+  if (argc == 3 && strcmp(argv[1], "--check") == 0) return Check_Or_Dump(argv[2], false);
+  if (argc == 3 && strcmp(argv[1], "--dump") == 0) return Check_Or_Dump(argv[2], true);
+  if (argc == 3 && argv[1][0] != '-') return Build(argv[1], argv[2]);
+  fputs(kUsage, argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) ? stdout : stderr);
+  return argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) ? 0 : 2;
+}

@@ -1,0 +1,75 @@
+"""mkloc.exe, the Windows build of the string-file tool, under Wine: it must
+write the very bytes the Linux build writes (Windows' code page tables against
+iconv's) and refuse the same texts.
+
+usage: test_mkloc_windows.py NATIVE_MKLOC   (DV_BUILD, DV_SOURCE from ctest)
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "support"))
+import dvwine  # noqa: E402
+
+NATIVE = None
+WINDOWS = os.path.join(dvwine.BUILD, "bin", "mkloc.exe")
+TEXTS = os.path.join(dvwine.SOURCE, "disc", "engine_loc.txt")
+
+
+def native(*args):
+    p = subprocess.run([NATIVE] + list(args), stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+    return p.returncode, p.stdout
+
+
+def windows(*args):
+    return dvwine.run(WINDOWS, list(args), timeout=60)
+
+
+class MklocOnWindows(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="mkloc-")
+
+    def path(self, name):
+        return os.path.join(self.tmp, name)
+
+    def test_same_file_as_the_linux_build(self):
+        rc, out = native(TEXTS, self.path("linux.loc"))
+        self.assertEqual(0, rc, out)
+        rc, out = windows(dvwine.win_path(TEXTS), dvwine.win_path(self.path("win.loc")))
+        self.assertEqual(0, rc, out)
+        with open(self.path("linux.loc"), "rb") as a, open(self.path("win.loc"), "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+        rc, out = windows("--check", dvwine.win_path(self.path("linux.loc")))
+        self.assertEqual(0, rc, out)
+        self.assertIn("is fine: 7 keys, 70 texts", out)
+        # The dump holds every language's text back in UTF-8, byte for byte as Linux shows it.
+        rc, out = windows("--dump", dvwine.win_path(self.path("linux.loc")))
+        self.assertEqual(0, rc, out)
+        self.assertEqual(native("--dump", self.path("linux.loc"))[1].decode("utf-8")
+                         .replace(self.path("linux.loc"), dvwine.win_path(self.path("linux.loc"))), out)
+
+    def test_refuses_what_the_code_pages_cannot_carry(self):
+        source = ("[MSG_A]\nENG: a\n"
+                  "FRA: \u65e5\n"        # not in 1252
+                  "JPN: \ud655\n"        # hangul: not in 932
+                  "[MSG_B]\nENG: b\n"
+                  "JPN: \u30bf1\n"       # 83 5E 31 in 932: a placeholder to the program
+                  "KOR: \u0e01\n")       # Thai: not in 949
+        with open(self.path("bad.txt"), "w", encoding="utf-8") as f:
+            f.write(source)
+        rc, out = windows(dvwine.win_path(self.path("bad.txt")), dvwine.win_path(self.path("bad.loc")))
+        self.assertEqual(1, rc, out)
+        for line, text in [(3, "code page 1252 cannot"), (4, "code page 932 cannot"),
+                           (7, "placeholders differently"), (8, "code page 949 cannot")]:
+            self.assertIn("bad.txt:%d: " % line, out)
+            self.assertIn(text, out)
+        self.assertFalse(os.path.exists(self.path("bad.loc")))
+
+
+if __name__ == "__main__":
+    NATIVE = sys.argv.pop(1)
+    unittest.main()

@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""The demo: the sample disc in drive D: of a Wine prefix of its own, a
+stand-in PDF reader registered, and DOCVIEW.EXE started from D:.
+
+With a display (DISPLAY set and answering) you drive it yourself. Without one
+it runs under Xvfb, saves screenshots of the chooser and of the opened
+stand-in reader, chooses the first manual as a user would, and prints the
+reader's command line and the end of the activity log.
+
+The system language follows your locale: LC_ALL, else LANG (Wine reads LC_ALL).
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build", "win64")
+DEMO = os.path.join(ROOT, "build", "demo")
+os.environ["DV_BUILD"] = BUILD
+os.environ["DV_SOURCE"] = ROOT
+os.environ["DV_PREFIX"] = os.path.join(DEMO, "prefix")
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+import dvwine as w  # noqa: E402
+
+DISC = os.path.join(BUILD, "disc")
+STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
+
+
+def quiet(args, env):
+    subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=300)
+
+
+def has_display():
+    if not os.environ.get("DISPLAY"):
+        return False
+    return subprocess.run(["xdpyinfo"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
+def start_xvfb():
+    r, wfd = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            pass_fds=(wfd,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    os.close(wfd)
+    number = os.read(r, 16).decode().strip()
+    os.close(r)
+    if not number:
+        sys.exit("Xvfb did not start")
+    os.environ["DISPLAY"] = ":" + number
+    return proc
+
+
+def prepare_prefix(language):
+    env = w.wine_env(language)
+    if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
+        print("creating the demo's Wine prefix in", w.PREFIX)
+        os.makedirs(w.PREFIX, exist_ok=True)
+        quiet(["wineboot", "-i"], env)
+    # The sample disc becomes CD-ROM drive D:.
+    link = os.path.join(w.PREFIX, "dosdevices", "d:")
+    if os.path.lexists(link):
+        os.unlink(link)
+    os.symlink(DISC, link)
+    w.reg_add("HKLM\\Software\\Wine\\Drives", "d:", "cdrom")
+    # The stand-in reader, registered as the PDF reader (version 4.0).
+    reader = os.path.join(w.DRIVE_C, "Reader")
+    os.makedirs(reader, exist_ok=True)
+    shutil.copyfile(os.path.join(BUILD, "tests", "standin", "standin.exe"), os.path.join(reader, "reader.exe"))
+    classes = "HKLM\\Software\\Classes"
+    w.reg_add(classes + "\\.pdf", None, "AcroExch.Document")
+    w.reg_add(classes + "\\AcroExch.Document\\AcrobatVersion", None, "4.0")
+    w.reg_add(classes + "\\AcroExch.Document\\shell\\open\\command", None, '"C:\\Reader\\reader.exe" "%1"')
+    quiet(["wineserver", "-k"], env)  # drive types are read when the server starts
+    quiet(["wineserver", "-w"], env)
+    os.makedirs(w.DATA_DIR, exist_ok=True)  # the program logs only into an existing folder
+    if os.path.exists(STANDIN_LOG):
+        os.unlink(STANDIN_LOG)
+
+
+def report():
+    if os.path.exists(STANDIN_LOG):
+        with open(STANDIN_LOG, "rb") as f:
+            for line in f.read().split(b"\r\n"):
+                if line:
+                    role, _tick, _when, _module, cmd = line.split(b"\t", 4)
+                    print("%s started with the command line: %s" % (role.decode(), cmd.decode("cp1252")))
+    else:
+        print("nothing was started")
+    print("\nend of the activity log (C:\\durivade\\tamlo.log):")
+    for line in w.log_lines()[-12:]:
+        print("   ", line.decode("cp1252", "replace"))
+
+
+def run_unattended(language, shots):
+    print("no display: running under Xvfb, choosing the first manual as a user would")
+    chooser = w.wait_dialog(timeout=30, owner_title="Tamlo International")
+    time.sleep(0.5)  # let it paint
+    w.screenshot(os.path.join(shots, "chooser.png"))
+    listbox = w.control(w.dump(chooser["hwnd"]), w.resource_ids()["IDC_MANUAL_LIST"])
+    print("the chooser lists:", ", ".join(listbox["items"]))
+    w.click(chooser["hwnd"], w.resource_ids()["IDC_MANUAL_OK"])
+    reader = w.wait_for(
+        lambda: next((x for x in w.windows() if x["title"].startswith("Stand-in reader") and x["visible"]), None),
+        timeout=30, what="the reader's window")
+    time.sleep(0.7)
+    w.screenshot(os.path.join(shots, "reader.png"))
+    print("screenshots:", os.path.join(shots, "chooser.png"), "and", os.path.join(shots, "reader.png"))
+    return reader
+
+
+def main():
+    language = os.environ.get("LC_ALL") or os.environ.get("LANG") or "C.UTF-8"
+    shots = os.path.join(DEMO, "screenshots")
+    os.makedirs(shots, exist_ok=True)
+    interactive = has_display()
+    xvfb = None if interactive else start_xvfb()
+    os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
+    os.environ["DV_STANDIN_LOG"] = "C:\\standin.log"
+    os.environ["DV_STANDIN_SECONDS"] = "600" if interactive else "20"
+    try:
+        prepare_prefix(language)
+        print("system language from", language)
+        proc = w.start("D:\\DOCVIEW.EXE", lc_all=language, deadline=3600 if interactive else 120)
+        if interactive:
+            print("DOCVIEW.EXE is running from drive D: on your display")
+            rc = proc.wait(3600)
+        else:
+            run_unattended(language, shots)
+            rc = proc.wait(60)
+        print("DOCVIEW.EXE ended with exit code", rc)
+        report()
+    finally:
+        if xvfb:
+            quiet(["wineserver", "-k"], w.wine_env(language))
+            xvfb.terminate()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,49 @@
+// prompt_host.exe: puts one prompt up through Ask_User, for the script tests.
+// usage: prompt_host.exe [--no-window] [--strings PATH] QUESTION FIRST SECOND
+// Creates the grey main window (unless --no-window), loads the string file
+// PATH into slot 0, asks, then prints "result N" and "language N" (slot 0's
+// language after the prompt) and exits with 0.
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "prompts/prompts.h"
+#include "shell/window.h"
+#include "strrez/strrez.h"
+
+int main(int argc, char** argv) {
+  int window = 1;
+  const char* strings = NULL;
+  int i = 1;
+  for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
+    if (strcmp(argv[i], "--no-window") == 0) {
+      window = 0;
+    } else if (strcmp(argv[i], "--strings") == 0 && i + 1 < argc) {
+      strings = argv[++i];
+    } else {
+      fprintf(stderr, "prompt_host: unknown option %s\n", argv[i]);
+      return 2;
+    }
+  }
+  if (argc - i != 3) {
+    fprintf(stderr, "usage: prompt_host.exe [--no-window] [--strings PATH] QUESTION FIRST SECOND\n");
+    return 2;
+  }
+  HINSTANCE instance = GetModuleHandleA(NULL);
+  if (window) {
+    if (!Register_Main_Class(instance) || !Create_Main_Window(instance, SW_SHOWNORMAL)) {
+      fprintf(stderr, "prompt_host: no main window\n");
+      return 3;
+    }
+  }
+  if (strings != NULL && Str_Open(0, strings) != 1) {
+    fprintf(stderr, "prompt_host: cannot load %s\n", strings);
+    return 4;
+  }
+  int result = Ask_User(argv[i], argv[i + 1], argv[i + 2]);
+  unsigned short language = Str_Set_Language(0, 1033);
+  printf("result %d\nlanguage %u\n", result, (unsigned)language);
+  fflush(stdout);
+  Str_Close(0);
+  return 0;
+}

@@ -28,7 +28,8 @@
 //   ctrl down | ctrl up               SendInput of VK_CONTROL
 //   ctrl hold --until PATH [--timeout S]
 //        keep Ctrl down until file PATH (a Windows path, e.g. Z:\tmp\x) exists or the
-//        timeout (default 30 s) passes; then release it; "found" tells which
+//        timeout (default 30 s) passes; then release it. Prints {"held":true} once
+//        the key is down, and at the end "found", which tells why it let go
 //   sleep MS                          pause (between scripted commands)
 #include <windows.h>
 #include <stdio.h>
@@ -369,8 +370,8 @@ int Cmd_Ctrl(const std::vector<std::wstring>& a) {
     else return Fail("ctrl", "bad argument");
   }
   if (until.empty()) return Fail("ctrl", "hold needs --until");
-  // Tell the caller through stdout that the key is down before waiting.
   if (!Send_Ctrl(true)) return Fail("ctrl", "SendInput failed");
+  Emit("\"held\":true");  // the caller waits for this line before going on
   DWORD start = GetTickCount();
   bool found = false;
   while (GetTickCount() - start < (DWORD)(timeout * 1000)) {

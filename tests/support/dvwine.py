@@ -262,10 +262,21 @@ def ctrl_up():
 
 def ctrl_hold_until(path, timeout=30):
     """Starts the robot holding Ctrl (and xdotool holding it in X) until file path exists
-    or the timeout passes. Returns the robot's Proc; call ctrl_release(proc) afterwards."""
+    or the timeout passes. Returns once the key is down, with the robot's Proc; call
+    ctrl_release(proc) afterwards."""
     xdotool("keydown", "ctrl")
-    return start(ROBOT, ["ctrl", "hold", "--until", win_path(path), "--timeout", timeout],
+    proc = start(ROBOT, ["ctrl", "hold", "--until", win_path(path), "--timeout", timeout],
                  deadline=timeout + 30)
+    try:
+        wait_for(lambda: '"held":true' in proc.output() or proc.poll() is not None, 30, what="Ctrl held")
+    except Exception:
+        ctrl_release(proc)
+        raise
+    if '"held":true' not in proc.output():
+        out = proc.output()
+        ctrl_release(proc)
+        raise RobotError("robot could not hold Ctrl: " + out)
+    return proc
 
 
 def ctrl_release(proc):

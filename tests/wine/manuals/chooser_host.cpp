@@ -1,0 +1,114 @@
+// chooser_host.exe: runs the manual chooser and the opening of a manual as the
+// launch sequence does, for test_chooser.py, and prints what happened.
+//
+// usage: chooser_host.exe SOURCE_ROOT VIEWER_PATH LANGUAGE_ID
+// Writes a small string file (English and French texts), loads it into slot 0,
+// sets SourceRoot, ViewerPath and SystemLanguageId, runs Choose_Manual and,
+// when it returns 1, Open_Manual. Prints key=value lines: result, title (bytes
+// outside printable ASCII as \xNN), then after Open_Manual the host's CPU and
+// wall milliseconds over it and the foreground window's title.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "base/buf.h"
+#include "manuals/chooser.h"
+#include "manuals/viewer.h"
+#include "shell/globals.h"
+#include "shell/window.h"
+#include "strfile_writer.h"
+#include "strrez/strrez.h"
+
+namespace {
+
+std::string Escaped(const char* text) {
+  std::string out;
+  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
+    if (*p < 0x20 || *p > 0x7e || *p == '\\') {
+      char b[8];
+      snprintf(b, sizeof b, "\\x%02x", *p);
+      out += b;
+    } else {
+      out += (char)*p;
+    }
+  }
+  return out;
+}
+
+unsigned long long Cpu_Milliseconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  ULARGE_INTEGER k, u;
+  k.LowPart = kernel.dwLowDateTime;
+  k.HighPart = kernel.dwHighDateTime;
+  u.LowPart = user.dwLowDateTime;
+  u.HighPart = user.dwHighDateTime;
+  return (k.QuadPart + u.QuadPart) / 10000;
+}
+
+bool Write_String_File(const char* path) {
+  StrFile f;
+  f.Key("MSG_Button_OK").Text("ENG", "OK").Text("FRA", "D'accord");
+  f.Key("MSG_Button_CANCEL").Text("ENG", "Cancel").Text("FRA", "Annuler");
+  f.Key("MSG_Message_Choose_Manual").Text("ENG", "Choose a manual").Text("FRA", "Choisissez un manuel");
+  f.Key("MSG_Message_NoDOCINI2").Text("ENG", "The manual list is incomplete.")
+      .Text("FRA", "La liste des manuels est incomplete.");
+  std::string bytes = f.Bytes();
+  FILE* out = fopen(path, "wb");
+  if (out == nullptr) return false;
+  bool whole = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  return fclose(out) == 0 && whole;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    fprintf(stderr, "usage: chooser_host.exe SOURCE_ROOT VIEWER_PATH LANGUAGE_ID\n");
+    return 2;
+  }
+  HINSTANCE instance = GetModuleHandleA(NULL);
+  if (Register_Main_Class(instance) == 0 || Create_Main_Window(instance, SW_SHOWNORMAL) == 0) {
+    fprintf(stderr, "no main window\n");
+    return 3;
+  }
+  char loc[MAX_PATH];
+  DWORD n = GetTempPathA(MAX_PATH - 32, loc);
+  if (n == 0 || n >= MAX_PATH - 32) return 4;
+  char name[32];
+  snprintf(name, sizeof name, "chooser_%lu.loc", (unsigned long)GetCurrentProcessId());
+  strcat(loc, name);
+  if (!Write_String_File(loc) || Str_Open(0, loc) != 1) {
+    fprintf(stderr, "string file not loaded\n");
+    return 4;
+  }
+  BUF_COPY(SourceRoot, argv[1]);
+  BUF_COPY(ViewerPath, argv[2]);
+  SystemLanguageId = atoi(argv[3]);
+  LanguageProbed = 1;
+
+  char title[256];
+  int result = Choose_Manual(title, sizeof title);
+  printf("result=%d\ntitle=%s\n", result, Escaped(title).c_str());
+  fflush(stdout);
+  if (result == 1) {
+    unsigned long long cpu = Cpu_Milliseconds();
+    DWORD wall = GetTickCount();
+    Open_Manual(title);
+    printf("cpu_ms=%llu\nwall_ms=%lu\n", Cpu_Milliseconds() - cpu,
+           (unsigned long)(GetTickCount() - wall));
+    char fg[256] = "";
+    HWND foreground = GetForegroundWindow();
+    if (foreground != NULL) GetWindowTextA(foreground, fg, sizeof fg);
+    printf("foreground=%s\n", Escaped(fg).c_str());
+  }
+  fflush(stdout);
+  Str_Close(0);
+  DeleteFileA(loc);
+  DestroyWindow(MainWindow);
+  return 0;
+}

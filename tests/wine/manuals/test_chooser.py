@@ -1,0 +1,236 @@
+"""The manual chooser under Wine, driven from outside.
+
+chooser_host.exe runs Choose_Manual and Open_Manual as the launch sequence
+does; the robot reads and drives the dialogs; a copy of the stand-in reader
+plays the PDF reader and records the command line it was started with.
+"""
+
+import os
+import re
+import shutil
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+import dvwine  # noqa: E402
+
+IDS = dvwine.resource_ids()
+HOST = os.path.join(dvwine.BUILD, "chooser_host.exe")
+STANDIN = os.path.join(dvwine.BUILD, "tests", "standin", "standin.exe")
+BASE = os.path.join(dvwine.DRIVE_C, "chooser_test")
+VIEWER = "C:\\CHOOSER_TEST\\VIEWER\\VIEWER.EXE"  # upper-case, as the reader check leaves it
+STANDIN_LOG = os.path.join(BASE, "standin.log")
+
+CATALOGUE = (b"b.pdf=Beta\r\n"
+             b"a.pdf=Alpha\r\n"
+             b"jp.pdf=Guide (Japanese)\r\n"
+             b"c.pdf=gamma jApAnEsE\r\n")
+CATALOGUE_FILES = ["a.pdf", "b.pdf", "jp.pdf", "c.pdf"]
+
+
+def make_root(name, catalogue, files):
+    """<BASE>/<name>/doc with the given files and doc.ini (None: no doc.ini);
+    returns the root as the program sees it (upper-case, no trailing backslash)."""
+    root = os.path.join(BASE, name)
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(os.path.join(root, "doc"))
+    for f in files:
+        with open(os.path.join(root, "doc", f), "wb") as out:
+            out.write(b"%PDF-1.0\n")
+    if catalogue is not None:
+        with open(os.path.join(root, "doc", "doc.ini"), "wb") as out:
+            out.write(catalogue)
+    return "C:\\CHOOSER_TEST\\" + name.upper()
+
+
+def unescape(text):
+    return re.sub(r"\\x([0-9a-f]{2})", lambda m: chr(int(m.group(1), 16)), text)
+
+
+def host_report(proc, timeout=60):
+    rc = proc.wait(timeout)
+    out = proc.output()
+    report = {}
+    for line in out.splitlines():
+        key, sep, value = line.partition("=")
+        if sep and key in ("result", "title", "cpu_ms", "wall_ms", "foreground"):
+            report[key] = unescape(value.rstrip("\r"))
+    assert rc == 0, "host ended with %s: %s" % (rc, out)
+    return report
+
+
+def standin_starts():
+    """Command lines the stand-in reader recorded, oldest first."""
+    try:
+        with open(STANDIN_LOG, "rb") as f:
+            data = f.read().decode("latin-1")
+    except FileNotFoundError:
+        return []
+    return [line.split("\t")[4] for line in data.split("\r\n") if line.count("\t") >= 4]
+
+
+def close_readers():
+    for w in dvwine.windows():
+        if w.get("visible") and w.get("exe", "").upper() == "VIEWER.EXE":
+            dvwine.robot("close", w["hwnd"], check=False)
+
+
+def dialog_of_host(timeout=20):
+    return dvwine.wait_dialog(timeout=timeout, exe="chooser_host.exe")
+
+
+def visible_button(dumped):
+    shown = [c for c in dumped["controls"] if c["kind"] == "button" and c["visible"]]
+    assert len(shown) == 1, shown
+    return shown[0]
+
+
+class Chooser(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        shutil.rmtree(BASE, ignore_errors=True)
+        os.makedirs(os.path.join(BASE, "viewer"))
+        shutil.copy(STANDIN, os.path.join(BASE, "viewer", "VIEWER.EXE"))
+        os.environ["DV_STANDIN_LOG"] = "C:\\CHOOSER_TEST\\standin.log"
+        os.environ["DV_STANDIN_SECONDS"] = "20"
+
+    def setUp(self):
+        try:
+            os.unlink(STANDIN_LOG)
+        except FileNotFoundError:
+            pass
+        self.proc = None
+
+    def tearDown(self):
+        if self.proc is not None:
+            self.proc.close()
+        close_readers()
+
+    def start_host(self, root, language, viewer=VIEWER, lc_all=None):
+        self.proc = dvwine.start(HOST, [root, viewer, language], lc_all=lc_all, deadline=90)
+        return self.proc
+
+    def assert_stays_open(self, hwnd):
+        time.sleep(0.5)  # the posted command has been handled by now, or never will be
+        self.assertIsNone(self.proc.poll())
+        self.assertTrue(dvwine.dump(hwnd)["visible"])
+
+    def test_sorted_localized_filtered_list_and_ok_starts_reader_in_front(self):
+        root = make_root("en", CATALOGUE, CATALOGUE_FILES)
+        self.start_host(root, 1033)
+        dlg = dialog_of_host()
+        d = dvwine.dump(dlg["hwnd"])
+        lst = dvwine.control(d, IDS["IDC_MANUAL_LIST"])
+        self.assertEqual(["Alpha", "Beta"], lst["items"])  # sorted, Japanese titles left out
+        self.assertEqual(0, lst["sel"])
+        self.assertEqual(IDS["IDC_MANUAL_LIST"], d["focus_id"])
+        self.assertEqual([IDS[c] for c in ("IDC_MANUAL_LIST", "IDC_MANUAL_CANCEL", "IDC_MANUAL_OK",
+                                           "IDC_MANUAL_TEXT", "IDC_MANUAL_VERSION")],
+                         [c["id"] for c in d["controls"]])  # template and tab order
+        texts = {cid: dvwine.control(d, IDS[cid])["text"] for cid in
+                 ("IDC_MANUAL_OK", "IDC_MANUAL_CANCEL", "IDC_MANUAL_TEXT", "IDC_MANUAL_VERSION")}
+        self.assertEqual({"IDC_MANUAL_OK": "OK", "IDC_MANUAL_CANCEL": "Cancel",
+                          "IDC_MANUAL_TEXT": "Choose a manual", "IDC_MANUAL_VERSION": "v2.00"}, texts)
+        self.assertEqual("", dlg["title"])
+
+        # Escape, the cancel command and close requests all leave it open.
+        for action in (dvwine.esc, dvwine.cancel, dvwine.close):
+            action(dlg["hwnd"])
+            self.assert_stays_open(dlg["hwnd"])
+
+        dvwine.click(dlg["hwnd"], IDS["IDC_MANUAL_OK"])
+        report = host_report(self.proc)
+        self.assertEqual("1", report["result"])
+        self.assertEqual("Alpha", report["title"])
+        command = '"%s" "%s\\doc\\a.pdf"' % (VIEWER, root)
+        self.assertEqual([command], standin_starts())
+        # The reader's window was brought to the front at once, not after the wait.
+        self.assertEqual("Stand-in reader - " + '"%s\\doc\\a.pdf"' % root, report["foreground"])
+        self.assertLess(int(report["wall_ms"]), 15000)
+
+    def test_japanese_system_lists_every_title_in_french_and_cancel_opens_nothing(self):
+        root = make_root("jp", CATALOGUE, CATALOGUE_FILES)
+        self.start_host(root, 1041, lc_all="fr_FR.UTF-8")
+        dlg = dialog_of_host()
+        d = dvwine.dump(dlg["hwnd"])
+        lst = dvwine.control(d, IDS["IDC_MANUAL_LIST"])
+        self.assertEqual(["Alpha", "Beta", "gamma jApAnEsE", "Guide (Japanese)"], lst["items"])
+        self.assertEqual(0, lst["sel"])
+        self.assertEqual("D'accord", dvwine.control(d, IDS["IDC_MANUAL_OK"])["text"])
+        self.assertEqual("Annuler", dvwine.control(d, IDS["IDC_MANUAL_CANCEL"])["text"])
+        self.assertEqual("Choisissez un manuel", dvwine.control(d, IDS["IDC_MANUAL_TEXT"])["text"])
+        self.assertEqual("v2.00", dvwine.control(d, IDS["IDC_MANUAL_VERSION"])["text"])
+        dvwine.click(dlg["hwnd"], IDS["IDC_MANUAL_CANCEL"])
+        report = host_report(self.proc)
+        self.assertEqual("0", report["result"])
+        self.assertNotIn("cpu_ms", report)  # Open_Manual was not called
+        self.assertEqual([], standin_starts())
+
+    def test_missing_listed_file_prompts_then_lists_earlier_titles_and_double_click_opens(self):
+        root = make_root("missing", b"b.pdf=Beta\r\ngone.pdf=Gone\r\na.pdf=Alpha\r\n",
+                         ["a.pdf", "b.pdf"])
+        self.start_host(root, 1033)
+        prompt = dialog_of_host()
+        d = dvwine.dump(prompt["hwnd"])
+        self.assertIsNone(dvwine.control(d, IDS["IDC_MANUAL_LIST"]))  # the chooser is not up yet
+        self.assertEqual("The manual list is incomplete.",
+                         dvwine.control(d, IDS["IDC_PROMPT_TEXT"])["text"])
+        button = visible_button(d)
+        self.assertEqual("OK", button["text"])
+        dvwine.click(prompt["hwnd"], button["id"])
+        chooser = dvwine.wait_for(lambda: self.find_chooser(), what="the chooser")
+        lst = dvwine.control(dvwine.dump(chooser), IDS["IDC_MANUAL_LIST"])
+        self.assertEqual(["Beta"], lst["items"])  # reading stopped at the missing file
+        dvwine.dblclick(chooser, IDS["IDC_MANUAL_LIST"], 0)
+        report = host_report(self.proc)
+        self.assertEqual(("1", "Beta"), (report["result"], report["title"]))
+        self.assertEqual(['"%s" "%s\\doc\\b.pdf"' % (VIEWER, root)], standin_starts())
+
+    def find_chooser(self):
+        for w in dvwine.windows():
+            if w.get("visible") and w.get("exe", "").lower() == "chooser_host.exe" \
+                    and w.get("class") == "#32770":
+                d = dvwine.dump(w["hwnd"])
+                if dvwine.control(d, IDS["IDC_MANUAL_LIST"]) is not None:
+                    return w["hwnd"]
+        return None
+
+    def test_missing_catalogue_prompts_then_empty_chooser_whose_ok_opens_nothing(self):
+        root = make_root("nocat", None, ["a.pdf"])
+        self.start_host(root, 1033)
+        prompt = dialog_of_host()
+        d = dvwine.dump(prompt["hwnd"])
+        self.assertEqual("The manual list is incomplete.",
+                         dvwine.control(d, IDS["IDC_PROMPT_TEXT"])["text"])
+        dvwine.click(prompt["hwnd"], visible_button(d)["id"])
+        chooser = dvwine.wait_for(lambda: self.find_chooser(), what="the chooser")
+        lst = dvwine.control(dvwine.dump(chooser), IDS["IDC_MANUAL_LIST"])
+        self.assertEqual([], lst["items"])
+        self.assertEqual(-1, lst["sel"])
+        dvwine.click(chooser, IDS["IDC_MANUAL_OK"])
+        report = host_report(self.proc)
+        self.assertEqual(("1", ""), (report["result"], report["title"]))
+        self.assertEqual([], standin_starts())
+        self.assertLess(int(report["wall_ms"]), 2000)  # nothing started, nothing awaited
+
+    def test_reader_without_window_is_awaited_20_seconds_without_burning_cpu(self):
+        # Another program's window is there all along; it is not the reader's.
+        other = dvwine.start(os.path.join(BASE, "viewer", "VIEWER.EXE"), ["other"], deadline=90)
+        self.addCleanup(other.close)
+        dvwine.wait_dialog(timeout=20, cls="", exe="VIEWER.EXE")
+        root = make_root("nowin", b"a.pdf=Alpha\r\n", ["a.pdf"])
+        self.start_host(root, 1033, viewer="C:\\CHOOSER_TEST\\NOWHERE\\NONE.EXE")
+        dlg = dialog_of_host()
+        dvwine.click(dlg["hwnd"], IDS["IDC_MANUAL_OK"])
+        report = host_report(self.proc, timeout=60)
+        self.assertEqual("1", report["result"])
+        wall, cpu = int(report["wall_ms"]), int(report["cpu_ms"])
+        self.assertGreaterEqual(wall, 19900)
+        self.assertLess(wall, 25000)
+        self.assertLess(cpu, 2000, "the wait spun the processor")
+        self.assertEqual("Tamlo International", report["foreground"])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -142,7 +142,7 @@ short Str_Open(short slot, const char* path) {
     fclose(f);
     return 0;
   }
-  long block = n == 0 ? DEFAULT_BLOCK : n + 10;
+  long block = n == 0 ? (long)DEFAULT_BLOCK : n + 10;
 
   char* index = NULL;
   if (fseek(f, 0, SEEK_SET) == 0) index = (char*)malloc((size_t)block);

@@ -135,11 +135,16 @@ TEST_F(Strrez, OpenLogsOpenedAndMissingFilesBySlot) {
   EXPECT_EQ(log.find("OPENED"), log.rfind("OPENED"));
 }
 
-TEST_F(Strrez, OpenedIsLevelThree) {
+TEST_F(Strrez, OpenedIsLevelThreeAndErrorsLevelZero) {
   Log_Fake.log_level = "2";
   std::string p = Write("a.loc", StrFile().Key("MSG_A").Text("ENG", "A").Bytes());
   EXPECT_EQ(1, Str_Open(3, p.c_str()));
   EXPECT_EQ(std::string::npos, Log_Fake_Log_Text().find("OPENED"));
+
+  Log_Fake_Reset();
+  Log_Fake.log_level = "0";
+  EXPECT_EQ(0, Str_Open(0, Path("none.loc").c_str()));
+  EXPECT_NE(std::string::npos, Log_Fake_Log_Text().find("ERROR: Couldn't open file: " + Path("none.loc")));
 }
 
 TEST_F(Strrez, SecondOpenOfLoadedSlotKeepsFirstFile) {

@@ -38,9 +38,15 @@ static void Probe(short slot, const std::string& key) {
   }
 }
 
+static std::string path;
+
+static void Remove_File() { remove(path.c_str()); }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static std::string path;
-  if (path.empty()) path = "/tmp/fuzz_strrez_" + std::to_string(getpid()) + ".loc";
+  if (path.empty()) {
+    path = "/tmp/fuzz_strrez_" + std::to_string(getpid()) + ".loc";
+    atexit(Remove_File);
+  }
   FILE* f = fopen(path.c_str(), "wb");
   if (f == nullptr) return 0;
   fwrite(data, 1, size, f);

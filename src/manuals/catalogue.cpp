@@ -58,6 +58,7 @@ int Catalogue_Read(const char* sourceRoot, int languageId, Catalogue_Exists_Fn e
                    Catalogue_Add_Fn add, void* context) {
   char folder[256];
   char path[256];
+  ManualCount = 0;
   // A cut path would open some other file: treat it as a catalogue that cannot be opened.
   if (!BUF_FORMAT(folder, "%s\\doc", sourceRoot)) return 0;
   if (!BUF_FORMAT(path, "%s\\doc.ini", folder)) return 0;

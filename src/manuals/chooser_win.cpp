@@ -1,6 +1,7 @@
 // The MANUAL_LIST chooser dialog, starting the reader on the chosen manual and
 // bringing its window to the front.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "base/buf.h"
 #include "log/log.h"
@@ -124,14 +125,39 @@ struct ViewerSearch {
   HWND found;
 };
 
+typedef BOOL(WINAPI* Query_Image_Fn)(HANDLE, DWORD, LPSTR, PDWORD);
+
+// The program file of a process. QueryFullProcessImageNameA is looked up at
+// run time so the program still loads on systems older than it; there a
+// Toolhelp module snapshot gives the path instead.
+static int Process_Image(DWORD processId, char* image, DWORD size) {
+  static int looked = 0;
+  static Query_Image_Fn query = NULL;
+  if (!looked) {
+    FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
+    query = reinterpret_cast<Query_Image_Fn>(reinterpret_cast<void (*)(void)>(proc));
+    looked = 1;
+  }
+  if (query != NULL) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == NULL) return 0;
+    BOOL known = query(process, 0, image, &size);
+    CloseHandle(process);
+    return known != 0;
+  }
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  MODULEENTRY32 module;
+  module.dwSize = sizeof module;
+  int known = Module32First(snapshot, &module) && Buf_Copy(image, size, module.szExePath);
+  CloseHandle(snapshot);
+  return known;
+}
+
 static int Process_Image_Is_Viewer(DWORD processId) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (process == NULL) return 0;
   char image[MAX_PATH];
-  DWORD size = (DWORD)dimof(image);
-  BOOL known = QueryFullProcessImageNameA(process, 0, image, &size);
-  CloseHandle(process);
-  return known && Equal_Ignore_Ascii_Case(image, ViewerPath);
+  return Process_Image(processId, image, (DWORD)dimof(image)) &&
+         Equal_Ignore_Ascii_Case(image, ViewerPath);
 }
 
 static BOOL CALLBACK Look_At_Window(HWND window, LPARAM param) {

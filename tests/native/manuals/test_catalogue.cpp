@@ -236,11 +236,14 @@ TEST(CatalogueRead, At255RowsTheRestIsNotRead) {
 
 TEST(CatalogueRead, DocIniThatCannotBeOpenedOrWhosePathDoesNotFit) {
   Fixture fx;
+  fx.files = {"a.pdf"};
+  ASSERT_EQ(1, Read_Bytes(fx, "a.pdf=Alpha\r\n"));
   Current = &fx;
   EXPECT_EQ(0, Catalogue_Read("/nonexistent-root", 1033, Fake_Exists, Fake_Add, &fx));
   std::string longRoot(250, 'R');  // "\doc\doc.ini" would be cut at 255
   EXPECT_EQ(0, Catalogue_Read(longRoot.c_str(), 1033, Fake_Exists, Fake_Add, &fx));
-  EXPECT_TRUE(fx.probes.empty());
+  EXPECT_EQ(1u, fx.probes.size());
+  EXPECT_EQ(-1, Catalogue_Find_Title("Alpha"));  // rows of an earlier read no longer count
 }
 
 TEST(CatalogueRead, OpensRootDocDocIniInBinaryMode) {

@@ -5,3 +5,18 @@ extern char ViewerPath[256];  // after Find_Viewer() == 1: unquoted, upper-case,
 
 int Find_Viewer(void);      // 1 when version 3 or later is installed and its program exists
 void Install_Viewer(void);  // starts one installer, or returns when the user gives up
+
+// The deciding parts of the two operations, free of Windows calls.
+#include <stddef.h>
+
+// The ".pdf" class text names the reader: "AcroExch.Document", ASCII case ignored, nothing more.
+int Viewer_Class_Is_Reader(const char* text);
+// The decimal number at the start of text (white space, sign, digits, point,
+// exponent; no "inf", "nan" or hex), 0 when there is none.
+double Viewer_Version_Number(const char* text, size_t length);
+// Upper-cases command in place and stores it, cut after its first ".EXE" and
+// without a leading quote, in out. 0 (out untouched) when there is no ".EXE".
+int Viewer_Path_From_Command(char* command, char* out, size_t outSize);
+// Installer command line number which (0 first, 1 second) for the language
+// under root, quoted; 1 when it fitted in outSize bytes, 0 when cut (never to be started).
+int Viewer_Installer_Command(int languageId, int which, const char* root, char* out, size_t outSize);

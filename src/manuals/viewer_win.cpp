@@ -1,0 +1,40 @@
+// Reader detection and installer start, Windows half: the registry under
+// HKEY_CLASSES_ROOT (read only), the presence of a file, and WinExec.
+#include <windows.h>
+
+#include "manuals/manuals_platform.h"
+
+int Viewer_Reg_Open(const char* name, Viewer_Key* key) {
+  HKEY opened = 0;
+  if (RegOpenKeyA(HKEY_CLASSES_ROOT, name, &opened) != ERROR_SUCCESS) return 0;
+  *key = (Viewer_Key)opened;
+  return 1;
+}
+
+int Viewer_Reg_Read(Viewer_Key key, const char* subKey, char* out, long size) {
+  LONG count = size;  // a text that needs more than size bytes fails the read
+  if (RegQueryValueA((HKEY)key, subKey, out, &count) != ERROR_SUCCESS || count > size) {
+    out[0] = '\0';
+    return 0;
+  }
+  // A value stored without its terminator gets one, if there is room.
+  if (count > 0 && out[count - 1] == '\0') return 1;
+  if (count < size) {
+    out[count] = '\0';
+    return 1;
+  }
+  out[0] = '\0';
+  return 0;
+}
+
+void Viewer_Reg_Close(Viewer_Key key) { RegCloseKey((HKEY)key); }
+
+int Viewer_Path_Exists(const char* path) {
+  WIN32_FIND_DATAA record;
+  HANDLE search = FindFirstFileA(path, &record);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  FindClose(search);
+  return 1;
+}
+
+unsigned int Viewer_Start(const char* commandLine) { return WinExec(commandLine, SW_SHOW); }

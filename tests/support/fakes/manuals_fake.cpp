@@ -1,0 +1,73 @@
+// Native stand-in for src/manuals/manuals_platform.h (see manuals_fake.h).
+#include "manuals_fake.h"
+
+#include <stdint.h>
+#include <string.h>
+
+#include "manuals/manuals_platform.h"
+
+Viewer_Fake_Knobs Viewer_Fake;
+std::vector<std::string> Viewer_Fake_Calls;
+
+namespace {
+std::vector<std::string> g_open;  // index + 1 is the key handle; "" once closed
+size_t g_next_start = 0;
+}  // namespace
+
+void Viewer_Fake_Reset() {
+  Viewer_Fake = Viewer_Fake_Knobs();
+  Viewer_Fake_Calls.clear();
+  g_open.clear();
+  g_next_start = 0;
+}
+
+int Viewer_Fake_Open_Keys() {
+  int n = 0;
+  for (const std::string& k : g_open) n += !k.empty();
+  return n;
+}
+
+int Viewer_Reg_Open(const char* name, Viewer_Key* key) {
+  if (!Viewer_Fake.keys.count(name)) {
+    Viewer_Fake_Calls.push_back(std::string("open-failed ") + name);
+    return 0;
+  }
+  Viewer_Fake_Calls.push_back(std::string("open ") + name);
+  g_open.push_back(name);
+  *key = (Viewer_Key)(uintptr_t)g_open.size();
+  return 1;
+}
+
+int Viewer_Reg_Read(Viewer_Key key, const char* subKey, char* out, long size) {
+  size_t index = (size_t)(uintptr_t)key;
+  std::string name = index >= 1 && index <= g_open.size() ? g_open[index - 1] : "";
+  Viewer_Fake_Calls.push_back("read " + name + "|" + subKey + " size=" + std::to_string(size));
+  out[0] = '\0';
+  if (name.empty()) return 0;
+  const auto& values = Viewer_Fake.keys[name];
+  auto found = values.find(subKey);
+  if (found == values.end() || (long)found->second.size() + 1 > size) return 0;
+  memcpy(out, found->second.c_str(), found->second.size() + 1);
+  return 1;
+}
+
+void Viewer_Reg_Close(Viewer_Key key) {
+  size_t index = (size_t)(uintptr_t)key;
+  if (index < 1 || index > g_open.size() || g_open[index - 1].empty()) {
+    Viewer_Fake_Calls.push_back("close-bad");
+    return;
+  }
+  Viewer_Fake_Calls.push_back("close " + g_open[index - 1]);
+  g_open[index - 1].clear();
+}
+
+int Viewer_Path_Exists(const char* path) {
+  Viewer_Fake_Calls.push_back(std::string("exists ") + path);
+  return Viewer_Fake.existing_paths.count(path) ? 1 : 0;
+}
+
+unsigned int Viewer_Start(const char* commandLine) {
+  Viewer_Fake_Calls.push_back(std::string("start ") + commandLine);
+  if (g_next_start < Viewer_Fake.start_results.size()) return Viewer_Fake.start_results[g_next_start++];
+  return 2;
+}

@@ -214,6 +214,21 @@ class Chooser(unittest.TestCase):
         self.assertEqual([], standin_starts())
         self.assertLess(int(report["wall_ms"]), 2000)  # nothing started, nothing awaited
 
+    def test_command_line_over_255_characters_is_logged_and_not_started(self):
+        dvwine.reset_data(create=True, log_level=0)
+        root = make_root("r" * 204, b"a.pdf=Alpha\r\n", ["a.pdf"])  # doc.ini's path still fits
+        command = '"%s" "%s\\doc\\a.pdf"' % (VIEWER, root)
+        self.assertGreater(len(command), 255)
+        self.start_host(root, 1033)
+        dvwine.click(dialog_of_host()["hwnd"], IDS["IDC_MANUAL_OK"])
+        report = host_report(self.proc)
+        self.assertEqual(("1", "Alpha"), (report["result"], report["title"]))
+        self.assertEqual([], standin_starts())
+        self.assertLess(int(report["wall_ms"]), 2000)
+        logged = [l for l in dvwine.log_lines() if b"ERROR: Command line too long: " in l]
+        self.assertEqual(1, len(logged), dvwine.log_lines())
+        self.assertIn(b'too long: "' + VIEWER.encode() + b'" "C:\\CHOOSER_TEST\\RRRR', logged[0])
+
     def test_reader_without_window_is_awaited_20_seconds_without_burning_cpu(self):
         # Another program's window is there all along; it is not the reader's.
         other = dvwine.start(os.path.join(BASE, "viewer", "VIEWER.EXE"), ["other"], deadline=90)

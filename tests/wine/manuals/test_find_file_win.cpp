@@ -142,14 +142,16 @@ TEST_F(FindFile, FirstThenNextReportsEveryEntryThenStaysExhausted) {
 }
 
 TEST_F(FindFile, FirstAndCloseTwiceGivesTheFirstMatchAndLeavesNothingOpen) {
-  Make_File(Root("\\only.pdf"));
-  Make_File(Root("\\other.txt"));
-  char name[FIND_NAME_SIZE];
+  Make_File(Root("\\one.pdf"));
+  Make_File(Root("\\two.pdf"));
+  char name[FIND_NAME_SIZE], first[FIND_NAME_SIZE] = "";
   unsigned timeValue = 0;
   int isDir = 0;
   for (int pass = 0; pass < 2; pass++) {
     ASSERT_EQ(0, Find_File(2, kRoot, "*.pdf", name, &timeValue, FIND_FIRST_AND_CLOSE, &isDir));
-    EXPECT_STREQ("only.pdf", name);
+    if (pass == 0) strcpy(first, name);
+    EXPECT_STREQ(first, name);
+    // Closed: the second match is not there to continue to.
     EXPECT_EQ(-1, Find_File(2, kRoot, "*.pdf", name, &timeValue, FIND_NEXT, &isDir));
     EXPECT_STREQ("", name);
   }

@@ -1,5 +1,6 @@
 // Detecting the PDF reader in the registry and running its installer from the disc.
 #pragma once
+#include <stddef.h>
 
 extern char ViewerPath[256];  // after Find_Viewer() == 1: unquoted, upper-case, ends in ".EXE"
 
@@ -7,7 +8,6 @@ int Find_Viewer(void);      // 1 when version 3 or later is installed and its pr
 void Install_Viewer(void);  // starts one installer, or returns when the user gives up
 
 // The deciding parts of the two operations, free of Windows calls.
-#include <stddef.h>
 
 // The ".pdf" class text names the reader: "AcroExch.Document", ASCII case ignored, nothing more.
 int Viewer_Class_Is_Reader(const char* text);

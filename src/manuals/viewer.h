@@ -15,7 +15,8 @@ int Viewer_Class_Is_Reader(const char* text);
 // exponent; no "inf", "nan" or hex), 0 when there is none.
 double Viewer_Version_Number(const char* text, size_t length);
 // Upper-cases command in place and stores it, cut after its first ".EXE" and
-// without a leading quote, in out. 0 (out untouched) when there is no ".EXE".
+// without a leading quote, in out. 0 when there is no ".EXE" (out untouched)
+// or the path did not fit in outSize bytes.
 int Viewer_Path_From_Command(char* command, char* out, size_t outSize);
 // Installer command line number which (0 first, 1 second) for the language
 // under root, quoted; 1 when it fitted in outSize bytes, 0 when cut (never to be started).

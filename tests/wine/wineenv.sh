@@ -21,15 +21,20 @@ stop() {
 
 start() {
   stop
-  # -displayfd: Xvfb picks a free display and tells us its number.
+  # -displayfd: Xvfb picks a free display and tells us its number. The file is
+  # removed first: the redirection below runs in the background, so a stale
+  # one could otherwise be read before it is truncated.
+  rm -f "$state/xvfb.display.tmp"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/xvfb.display.tmp" >/dev/null 2>&1 &
   echo $! >"$state/xvfb.pid"
+  number=
   for _ in $(seq 100); do
-    [ -s "$state/xvfb.display.tmp" ] && break
+    number=$(tr -dc '0-9' <"$state/xvfb.display.tmp" 2>/dev/null || true)
+    [ -n "$number" ] && break
     sleep 0.1
   done
-  [ -s "$state/xvfb.display.tmp" ] || { echo "Xvfb did not start"; exit 1; }
-  echo ":$(tr -d '\n' <"$state/xvfb.display.tmp")" >"$state/xvfb.display"
+  [ -n "$number" ] || { echo "Xvfb did not start"; exit 1; }
+  echo ":$number" >"$state/xvfb.display"
   export DISPLAY=$(cat "$state/xvfb.display")
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     echo "creating Wine prefix $WINEPREFIX"
@@ -37,6 +42,14 @@ start() {
   fi
   wineserver -p >/dev/null 2>&1 </dev/null || true  # stay up between tests: each program then starts in well under a second
   wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+  # The desktop process starts with the first window; under load its first
+  # start can time out, so open one window now, retrying, before any test does.
+  if [ -f "$build/warmup.exe" ]; then
+    for _ in 1 2 3; do
+      wine "$build/warmup.exe" >/dev/null 2>&1 </dev/null && break
+      sleep 1
+    done
+  fi
   [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "Wine prefix was not created"; exit 1; }
   echo "Wine prefix ready, DISPLAY=$DISPLAY"
 }

@@ -29,7 +29,8 @@ import time
 
 BUILD = os.path.realpath(os.environ.get("DV_BUILD", "."))
 SOURCE = os.path.realpath(os.environ.get("DV_SOURCE", os.path.join(os.path.dirname(__file__), "..", "..")))
-PREFIX = os.path.join(BUILD, "wineprefix")
+# DV_PREFIX: another prefix (the demo keeps its own).
+PREFIX = os.path.realpath(os.environ.get("DV_PREFIX") or os.path.join(BUILD, "wineprefix"))
 DRIVE_C = os.path.join(PREFIX, "drive_c")
 DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
@@ -52,6 +53,9 @@ def resource_ids():
 
 
 def display():
+    """The test run's Xvfb display, or DV_DISPLAY when set (the demo's)."""
+    if os.environ.get("DV_DISPLAY"):
+        return os.environ["DV_DISPLAY"]
     with open(os.path.join(BUILD, "wine-state", "xvfb.display")) as f:
         return f.read().strip()
 
@@ -262,11 +266,19 @@ def ctrl_up():
 
 def ctrl_hold_until(path, timeout=30):
     """Starts the robot holding Ctrl (and xdotool holding it in X) until file path exists
-    or the timeout passes. Returns once the key is down, with the robot's Proc; call
-    ctrl_release(proc) afterwards."""
-    xdotool("keydown", "ctrl")
+    or the timeout passes. Returns the hold; call ctrl_release(hold) afterwards.
+
+    Wine re-reads the X keymap when one of its windows is activated, so X must
+    see the key down too; X lets an XTEST key go when its client exits, so the
+    xdotool process stays alive for the whole hold."""
+    x = subprocess.Popen(["xdotool", "keydown", "ctrl", "sleep", str(timeout + 5), "keyup", "ctrl"],
+                         env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL)
+    time.sleep(0.2)  # xdotool has pressed the key by now
     proc = start(ROBOT, ["ctrl", "hold", "--until", win_path(path), "--timeout", timeout],
                  deadline=timeout + 30)
+    proc.xdotool = x
+    # The robot prints "held" once the key is down; only then may the caller go on.
     try:
         wait_for(lambda: '"held":true' in proc.output() or proc.poll() is not None, 30, what="Ctrl held")
     except Exception:
@@ -285,6 +297,8 @@ def ctrl_release(proc):
         proc.wait(60)
     finally:
         proc.close()
+        proc.xdotool.kill()
+        proc.xdotool.wait()
         xdotool("keyup", "ctrl")
 
 
@@ -329,7 +343,7 @@ def write_records(log_level):
 
 def reg_add(key, name=None, data="", kind="REG_SZ"):
     """Sets a value in the prefix's registry (name None: the key's default value)."""
-    args = ["reg", "add", key, "/f", "/t", kind, "/d", data]
+    args = ["add", key, "/f", "/t", kind, "/d", data]
     args += ["/ve"] if name is None else ["/v", name]
     rc, out = run("reg", args)
     if rc != 0:

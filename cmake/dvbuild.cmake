@@ -42,6 +42,8 @@ function(dv_native_command name)
 endfunction()
 
 # Windows-side GoogleTest program, run under Wine in the build's own prefix.
+# The Wine tests share one prefix, one display (focus, foreground) and the data
+# folder C:\durivade\, so they run one at a time (the native tests run beside them).
 function(dv_wine_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   if(WIN32 AND DV_WINE_TESTS)
@@ -50,7 +52,8 @@ function(dv_wine_test name)
     dv_windows_static(${name})
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
     add_test(NAME wine.${name} COMMAND ${DV_TOOLS_DIR}/winrun.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:${name}>)
-    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+      RESOURCE_LOCK wineprefix)
   endif()
 endfunction()
 
@@ -60,6 +63,7 @@ function(dv_wine_script_test name)
   if(WIN32 AND DV_WINE_TESTS)
     add_test(NAME wine.${name} COMMAND ${T_COMMAND})
     set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
+      RESOURCE_LOCK wineprefix
       ENVIRONMENT "DV_BUILD=${CMAKE_BINARY_DIR};DV_SOURCE=${CMAKE_SOURCE_DIR}")
   endif()
 endfunction()

@@ -127,9 +127,8 @@ struct ViewerSearch {
 
 typedef BOOL(WINAPI* Query_Image_Fn)(HANDLE, DWORD, LPSTR, PDWORD);
 
-// The program file of a process. QueryFullProcessImageNameA is looked up at
-// run time so the program still loads on systems older than it; there a
-// Toolhelp module snapshot gives the path instead.
+// The program file of a process. QueryFullProcessImageNameA (Vista and later)
+// is looked up at run time; without it a Toolhelp module snapshot gives the path.
 static int Process_Image(DWORD processId, char* image, DWORD size) {
   static int looked = 0;
   static Query_Image_Fn query = NULL;
@@ -154,10 +153,19 @@ static int Process_Image(DWORD processId, char* image, DWORD size) {
   return known;
 }
 
+// A path in its long form, so that a registry command written with short
+// (8.3) names still matches the path the running process reports.
+static void Long_Form(const char* path, char* out, DWORD size) {
+  DWORD n = GetLongPathNameA(path, out, size);
+  if (n == 0 || n >= size) Buf_Copy(out, size, path);
+}
+
 static int Process_Image_Is_Viewer(DWORD processId) {
-  char image[MAX_PATH];
-  return Process_Image(processId, image, (DWORD)dimof(image)) &&
-         Equal_Ignore_Ascii_Case(image, ViewerPath);
+  char image[MAX_PATH], imageLong[MAX_PATH], viewerLong[MAX_PATH];
+  if (!Process_Image(processId, image, (DWORD)dimof(image))) return 0;
+  Long_Form(image, imageLong, (DWORD)dimof(imageLong));
+  Long_Form(ViewerPath, viewerLong, (DWORD)dimof(viewerLong));
+  return Equal_Ignore_Ascii_Case(imageLong, viewerLong);
 }
 
 static BOOL CALLBACK Look_At_Window(HWND window, LPARAM param) {

@@ -26,7 +26,8 @@ void Install_Viewer(void) {
   for (;;) {
     if (firstFits && Viewer_Start(first) >= 32) return;
     if (secondFits && Viewer_Start(second) >= 32) return;
-    if (!Str_Format(0, InsertCdKey, prompt, dimof(prompt), args, 1)) prompt[0] = '\0';
+    // Without memory for the argument copy, the looked-up text is shown as it is.
+    Str_Format(0, InsertCdKey, prompt, dimof(prompt), args, 1);
     if (Ask_User(prompt, OkKey, CancelKey) != 1) return;
   }
 }

@@ -8,6 +8,7 @@
 
 #include "log/log.h"
 #include "log/log_internal.h"
+#include "winfiles.h"
 
 namespace {
 
@@ -15,24 +16,6 @@ std::string Folder() {
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, MAX_PATH);
   return std::string(1, windows[0]) + ":\\durivade\\";
-}
-
-std::string Read(const std::string& path) {
-  std::string text;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) return text;
-  char block[4096];
-  size_t n;
-  while ((n = fread(block, 1, sizeof block, f)) > 0) text.append(block, n);
-  fclose(f);
-  return text;
-}
-
-void Write(const std::string& path, const std::string& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  ASSERT_NE(nullptr, f);
-  fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -103,7 +86,9 @@ TEST_F(LogOnWindows, RecordsIniDecidesTheLevel) {
     Remove_Data_Folder();
     Log_Reset_For_Tests();
     Make_Data_Folder();
-    if (c.ini != nullptr) Write(Folder() + "records.ini", c.ini);
+    if (c.ini != nullptr) {
+      EXPECT_TRUE(Write_File(Folder() + "records.ini", c.ini));
+    }
     int highest = -1;
     for (int level = 4; level >= 0; level--)
       if (Log_Line(level, "probe") == 1 && highest < 0) highest = level;
@@ -127,19 +112,19 @@ TEST_F(LogOnWindows, HeaderCarriesTheLocalDateAndTime) {
   std::string rule(55, '=');
   std::string head = "\r\n\r\n\r\n" + rule + "\r\n";
   std::string tail = "\r\n" + rule + "\r\nStarting\r\n1        ---->next\r\n";
-  std::string log = Read(Folder() + "tamlo.log");
+  std::string log = Read_File(Folder() + "tamlo.log");
   EXPECT_TRUE(log == head + stamp(before) + tail || log == head + stamp(after) + tail) << log;
 }
 
 TEST_F(LogOnWindows, TrimReplacesTheLogWithItsNewerHalf) {
   Make_Data_Folder();
   std::string old = Old_Log(250001);
-  Write(Folder() + "tamlo.log", old);
-  Write(Folder() + "tamlotmp.log", "left over");
+  EXPECT_TRUE(Write_File(Folder() + "tamlo.log", old));
+  EXPECT_TRUE(Write_File(Folder() + "tamlotmp.log", "left over"));
   Log_Read_Settings();  // a run under way: no header
   ASSERT_EQ(1, Log_Line(0, "new"));
   std::string kept = old.substr(old.find('\n', old.size() / 2) + 1);
-  EXPECT_TRUE(Read(Folder() + "tamlo.log") == kept + "new\r\n");
+  EXPECT_TRUE(Read_File(Folder() + "tamlo.log") == kept + "new\r\n");
   EXPECT_FALSE(Exists(Folder() + "tamlotmp.log"));
 }
 
@@ -147,16 +132,16 @@ TEST_F(LogOnWindows, BlockedTemporaryFileLeavesTheLogWhole) {
   Make_Data_Folder();
   ASSERT_TRUE(CreateDirectoryA((Folder() + "tamlotmp.log").c_str(), nullptr));
   std::string old = Old_Log(250001);
-  Write(Folder() + "tamlo.log", old);
+  EXPECT_TRUE(Write_File(Folder() + "tamlo.log", old));
   Log_Read_Settings();
   ASSERT_EQ(1, Log_Line(0, "new"));
-  EXPECT_TRUE(Read(Folder() + "tamlo.log") == old + "new\r\n");
+  EXPECT_TRUE(Read_File(Folder() + "tamlo.log") == old + "new\r\n");
 }
 
 TEST_F(LogOnWindows, DeleteQuietlyEndsWithErrorModeZero) {
   Make_Data_Folder();
   std::string path = Folder() + "tamlotmp.log";
-  Write(path, "x");
+  EXPECT_TRUE(Write_File(path, "x"));
   SetErrorMode(SEM_NOGPFAULTERRORBOX);
   EXPECT_EQ(0, Delete_Quietly(path.c_str()));
   EXPECT_EQ(0u, SetErrorMode(0));  // zero, not the mode in force before
@@ -166,11 +151,11 @@ TEST_F(LogOnWindows, DeleteQuietlyEndsWithErrorModeZero) {
 TEST_F(LogOnWindows, CopyFileHonoursFailIfExists) {
   Make_Data_Folder();
   std::string from = Folder() + "tamlo.log", to = Folder() + "copy.log";
-  Write(from, "one");
+  EXPECT_TRUE(Write_File(from, "one"));
   EXPECT_NE(0, Copy_File(from.c_str(), to.c_str(), 1));
-  Write(from, "two");
+  EXPECT_TRUE(Write_File(from, "two"));
   EXPECT_EQ(0, Copy_File(from.c_str(), to.c_str(), 1));
-  EXPECT_EQ("one", Read(to));
+  EXPECT_EQ("one", Read_File(to));
   EXPECT_NE(0, Copy_File(from.c_str(), to.c_str(), 0));
-  EXPECT_EQ("two", Read(to));
+  EXPECT_EQ("two", Read_File(to));
 }

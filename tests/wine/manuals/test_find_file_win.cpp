@@ -6,28 +6,11 @@
 #include <string>
 
 #include "manuals/find_file.h"
+#include "winfiles.h"
 
 namespace {
 
 const char kRoot[] = "C:\\dvfind";
-
-void Remove_Tree(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = path + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        Remove_Tree(full);
-      else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
-}
 
 FILETIME Utc(WORD year, WORD month, WORD day, WORD h, WORD m, WORD s) {
   SYSTEMTIME st = {};

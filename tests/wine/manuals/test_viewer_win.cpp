@@ -16,6 +16,7 @@
 #include "shell/window.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
+#include "winfiles.h"
 
 namespace {
 
@@ -27,35 +28,6 @@ std::string Windows_Path(const char* unixPath) {
 }
 const std::string kStandIn = Windows_Path(DV_STANDIN_UNIX);
 const std::string kRobot = Windows_Path(DV_ROBOT_UNIX);
-
-void Remove_Tree(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = path + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        Remove_Tree(full);
-      else
-        DeleteFileA(full.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
-}
-
-std::string Read_File(const std::string& path) {
-  std::string out;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  fclose(f);
-  return out;
-}
 
 // ---- the registry, as the reader's installer would leave it ----------------
 

@@ -1,4 +1,4 @@
-// Builds string files in memory (see strfile_writer.h).
+// Builds string files in memory for mkloc and the tests (see strfile_writer.h).
 #include "strfile_writer.h"
 
 #include <stdio.h>

@@ -1,5 +1,6 @@
-// Builds string files (ENGINE.LOC layout) in memory for tests and for disc
-// authors: a six-byte header N, the index, then the texts, each closed by "^^".
+// Builds string files (ENGINE.LOC layout) in memory: the writer behind the disc
+// authors' mkloc and the tests' fixtures. A six-byte header N, the index, then
+// the texts, each closed by "^^".
 //
 //   StrFile f;
 //   f.Key("MSG_Button_OK").Text("ENG", "OK").Text("FRA", "D'accord");

@@ -77,6 +77,7 @@ class FindViewerWin : public ::testing::Test {
     CreateDirectoryA("C:\\dvviewer\\Reader Dir", NULL);
     ASSERT_TRUE(CopyFileA(kStandIn.c_str(), "C:\\dvviewer\\Reader Dir\\AcroRd32.exe", FALSE));
     CreateDirectoryA("C:\\durivade", NULL);
+    DeleteFileA("C:\\durivade\\records.ini");  // the default log level; earlier tests may leave one
     LanguageProbed = 1;
     ViewerPath[0] = '\0';
   }

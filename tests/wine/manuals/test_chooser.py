@@ -216,6 +216,7 @@ class Chooser(unittest.TestCase):
 
     def test_command_line_over_255_characters_is_logged_and_not_started(self):
         dvwine.reset_data(create=True, log_level=0)
+        self.addCleanup(dvwine.reset_data, create=True)  # later tests expect the default level
         root = make_root("r" * 204, b"a.pdf=Alpha\r\n", ["a.pdf"])  # doc.ini's path still fits
         command = '"%s" "%s\\doc\\a.pdf"' % (VIEWER, root)
         self.assertGreater(len(command), 255)

@@ -28,11 +28,6 @@ DISC = os.path.join(BUILD, "disc")
 STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 
 
-def quiet(args, env):
-    subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=300)
-
-
 def has_display():
     if not os.environ.get("DISPLAY"):
         return False
@@ -54,28 +49,13 @@ def start_xvfb():
     return proc
 
 
-def prepare_prefix(language):
-    env = w.wine_env(language)
+def prepare_prefix():
     if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
         print("creating the demo's Wine prefix in", w.PREFIX)
         os.makedirs(w.PREFIX, exist_ok=True)
-        quiet(["wineboot", "-i"], env)
-    # The sample disc becomes CD-ROM drive D:.
-    link = os.path.join(w.PREFIX, "dosdevices", "d:")
-    if os.path.lexists(link):
-        os.unlink(link)
-    os.symlink(DISC, link)
-    w.reg_add("HKLM\\Software\\Wine\\Drives", "d:", "cdrom")
-    # The stand-in reader, registered as the PDF reader (version 4.0).
-    reader = os.path.join(w.DRIVE_C, "Reader")
-    os.makedirs(reader, exist_ok=True)
-    shutil.copyfile(os.path.join(BUILD, "tests", "standin", "standin.exe"), os.path.join(reader, "reader.exe"))
-    classes = "HKLM\\Software\\Classes"
-    w.reg_add(classes + "\\.pdf", None, "AcroExch.Document")
-    w.reg_add(classes + "\\AcroExch.Document\\AcrobatVersion", None, "4.0")
-    w.reg_add(classes + "\\AcroExch.Document\\shell\\open\\command", None, '"C:\\Reader\\reader.exe" "%1"')
-    quiet(["wineserver", "-k"], env)  # drive types are read when the server starts
-    quiet(["wineserver", "-w"], env)
+        w.quiet("wineboot", "-i")
+    w.set_cd_drives({"d": DISC})  # the sample disc becomes CD-ROM drive D:
+    w.register_reader("4.0")       # the stand-in, registered as the PDF reader
     os.makedirs(w.DATA_DIR, exist_ok=True)  # the program logs only into an existing folder
     if os.path.exists(STANDIN_LOG):
         os.unlink(STANDIN_LOG)
@@ -95,7 +75,7 @@ def report():
         print("   ", line.decode("cp1252", "replace"))
 
 
-def run_unattended(language, shots):
+def run_unattended(shots):
     print("no display: running under Xvfb, choosing the first manual as a user would")
     chooser = w.wait_dialog(timeout=30, owner_title="Tamlo International")
     time.sleep(0.5)  # let it paint
@@ -122,20 +102,20 @@ def main():
     os.environ["DV_STANDIN_LOG"] = "C:\\standin.log"
     os.environ["DV_STANDIN_SECONDS"] = "600" if interactive else "20"
     try:
-        prepare_prefix(language)
+        prepare_prefix()
         print("system language from", language)
         proc = w.start("D:\\DOCVIEW.EXE", lc_all=language, deadline=3600 if interactive else 120)
         if interactive:
             print("DOCVIEW.EXE is running from drive D: on your display")
             rc = proc.wait(3600)
         else:
-            run_unattended(language, shots)
+            run_unattended(shots)
             rc = proc.wait(60)
         print("DOCVIEW.EXE ended with exit code", rc)
         report()
     finally:
         if xvfb:
-            quiet(["wineserver", "-k"], w.wine_env(language))
+            w.quiet("wineserver", "-k")
             xvfb.terminate()
 
 

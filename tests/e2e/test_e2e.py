@@ -11,7 +11,6 @@ set-up and the suite runs alone (RUN_SERIAL).
 import os
 import re
 import shutil
-import subprocess
 import sys
 import time
 import unittest
@@ -23,9 +22,7 @@ IDS = w.resource_ids()
 DISC_SOURCE = os.path.join(w.BUILD, "disc")  # laid out by the build
 E2E = os.path.join(w.BUILD, "e2e")
 DRIVES = {"d": os.path.join(E2E, "drive_d"), "e": os.path.join(E2E, "drive_e")}
-READER_DIR = os.path.join(w.DRIVE_C, "Reader")
 STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
-CLASSES = "HKLM\\Software\\Classes"
 VIEWER_PATH = "C:\\READER\\READER.EXE"
 CODE_PAGES = {"ENG": "cp1252", "FRA": "cp1252", "JPN": "cp932"}
 LOCALES = {"ENG": "C.UTF-8", "FRA": "fr_FR.UTF-8", "JPN": "ja_JP.UTF-8"}
@@ -63,29 +60,6 @@ def catalogue():
     return [(n.decode(), t.decode()) for n, t in rows]
 
 
-def wine_quiet(*args):
-    env = w.wine_env()
-    subprocess.run(list(args), env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60)
-
-
-def set_cd_drives(letters):
-    """Makes exactly these drive letters CD-ROM drives (each backed by DRIVES[letter])."""
-    for letter, path in DRIVES.items():
-        link = os.path.join(w.PREFIX, "dosdevices", letter + ":")
-        if os.path.lexists(link):
-            os.unlink(link)
-        if letter in letters:
-            os.makedirs(path, exist_ok=True)
-            os.symlink(path, link)
-            w.reg_add("HKLM\\Software\\Wine\\Drives", letter + ":", "cdrom")
-        else:
-            w.run("reg", ["delete", "HKLM\\Software\\Wine\\Drives", "/v", letter + ":", "/f"])
-    # Wine reads the drive types when its server starts.
-    wine_quiet("wineserver", "-k")
-    wine_quiet("wineserver", "-w")
-
-
 def fill_disc(root, engine=True, pdfs=True, program=True, catalogue_file=True):
     """Lays a copy of the sample disc (or parts of it) into root."""
     if os.path.isdir(root):
@@ -102,21 +76,6 @@ def fill_disc(root, engine=True, pdfs=True, program=True, catalogue_file=True):
     if pdfs:
         for name, _ in catalogue():
             shutil.copyfile(os.path.join(DISC_SOURCE, "doc", name), os.path.join(doc, name))
-
-
-def register_reader(version="4.0"):
-    os.makedirs(READER_DIR, exist_ok=True)
-    shutil.copyfile(os.path.join(w.BUILD, "tests", "standin", "standin.exe"),
-                    os.path.join(READER_DIR, "reader.exe"))
-    w.reg_add(CLASSES + "\\.pdf", None, "AcroExch.Document")
-    w.reg_add(CLASSES + "\\AcroExch.Document\\AcrobatVersion", None, version)
-    w.reg_add(CLASSES + "\\AcroExch.Document\\shell\\open\\command", None,
-              '"C:\\Reader\\reader.exe" "%1"')
-
-
-def unregister_reader():
-    w.reg_delete(CLASSES + "\\.pdf")
-    w.reg_delete(CLASSES + "\\AcroExch.Document")
 
 
 def clean_c_drive():
@@ -180,14 +139,14 @@ class E2EBase(unittest.TestCase):
     def setUpClass(cls):
         if not os.path.isfile(os.path.join(DISC_SOURCE, "ENGINE.LOC")):
             raise unittest.SkipTest("the sample disc was not built")
-        set_cd_drives(cls.cd_drives)
+        w.set_cd_drives({d: DRIVES[d] for d in cls.cd_drives})
 
     def setUp(self):
         os.environ["DV_STANDIN_LOG"] = "C:\\standin.log"
         os.environ["DV_STANDIN_SECONDS"] = "20"
         clean_c_drive()
         w.reset_data(create=True)
-        unregister_reader()
+        w.unregister_reader()
         for path in DRIVES.values():
             if os.path.isdir(path):
                 shutil.rmtree(path)
@@ -265,7 +224,7 @@ class WithCdDrive(E2EBase):
             with self.subTest(place=place):
                 self.setUp()
                 fill_disc(DRIVES["d"], engine=False)
-                register_reader()
+                w.register_reader()
                 folder = os.path.join(w.DRIVE_C, *place)
                 os.makedirs(folder, exist_ok=True)
                 shutil.copyfile(os.path.join(DISC_SOURCE, "ENGINE.LOC"), os.path.join(folder, "engine.loc"))
@@ -283,7 +242,7 @@ class WithCdDrive(E2EBase):
 
     def test_no_manuals_on_disc_or_beside_program(self):
         fill_disc(DRIVES["d"], pdfs=False)  # doc.ini is there, but no *.pdf
-        register_reader()
+        w.register_reader()
         run = Run("D:\\DOCVIEW.EXE", LOCALES["ENG"])
         hwnd, dumped = run.dialog()
         question, ok = text("MSG_MESSAGE_NODOCINI2", "ENG"), text("MSG_BUTTON_OK", "ENG")
@@ -295,7 +254,7 @@ class WithCdDrive(E2EBase):
 
     def test_reader_found_chooser_opens_the_chosen_manual(self):
         fill_disc(DRIVES["d"])
-        register_reader("4.0")
+        w.register_reader("4.0")
         w.write_records(3)  # level 3 shows the string file being opened
         run = Run("D:\\DOCVIEW.EXE", LOCALES["ENG"])
         hwnd, dumped = run.dialog()
@@ -331,7 +290,7 @@ class WithCdDrive(E2EBase):
 
     def test_reader_missing_second_button_ends(self):
         fill_disc(DRIVES["d"])
-        register_reader("2.1")  # too old counts as missing
+        w.register_reader("2.1")  # too old counts as missing
         run = Run("D:\\DOCVIEW.EXE", LOCALES["ENG"])
         hwnd, _ = run.dialog()
         w.click(hwnd, IDS["IDC_PROMPT_RIGHT"])
@@ -343,7 +302,7 @@ class WithCdDrive(E2EBase):
 
     def test_ctrl_held_goes_straight_to_installer(self):
         fill_disc(DRIVES["d"])
-        register_reader()  # installed, yet Ctrl forces the installer
+        w.register_reader()  # installed, yet Ctrl forces the installer
         holder = w.ctrl_hold_until(STANDIN_LOG, timeout=40)
         try:
             time.sleep(1.0)  # let the robot press the key before the program asks
@@ -384,7 +343,7 @@ class WithCdDrive(E2EBase):
 
     def test_japanese_system_lists_japanese_manuals_and_installers(self):
         fill_disc(DRIVES["d"])
-        register_reader()
+        w.register_reader()
         run = Run("D:\\DOCVIEW.EXE", LOCALES["JPN"])
         hwnd, dumped = run.dialog()
         listbox = w.control(dumped, IDS["IDC_MANUAL_LIST"])
@@ -394,7 +353,7 @@ class WithCdDrive(E2EBase):
         run.finish(self)
         self.assertEqual([], started())
         # Without the reader, the Japanese installer pair is used.
-        unregister_reader()
+        w.unregister_reader()
         w.reset_data(create=True)
         run = Run("D:\\DOCVIEW.EXE", LOCALES["JPN"])
         hwnd, _ = run.dialog()
@@ -433,7 +392,7 @@ class WithoutCdDrive(E2EBase):
     def test_manuals_beside_the_program_upper_cased_root(self):
         root = os.path.join(w.DRIVE_C, "apps", "disc")
         fill_disc(root)
-        register_reader()
+        w.register_reader()
         run = Run("C:\\apps\\disc\\DOCVIEW.EXE", LOCALES["ENG"])
         hwnd, dumped = run.dialog()
         w.click(hwnd, IDS["IDC_MANUAL_OK"])  # entry 0, the first title in sorted order
@@ -448,7 +407,7 @@ class WithoutCdDrive(E2EBase):
         fill_disc(os.path.join(w.DRIVE_C, "tmpdisc"), program=False, engine=False)
         shutil.move(os.path.join(w.DRIVE_C, "tmpdisc", "doc"), os.path.join(w.DRIVE_C, "doc"))
         shutil.rmtree(os.path.join(w.DRIVE_C, "tmpdisc"))
-        register_reader()
+        w.register_reader()
         run = Run("C:\\apps\\disc\\DOCVIEW.EXE", LOCALES["ENG"])
         hwnd, _ = run.dialog()
         w.click(hwnd, IDS["IDC_MANUAL_OK"])
@@ -464,7 +423,7 @@ class WithTwoCdDrives(E2EBase):
     def test_only_the_first_cd_drive_is_searched(self):
         fill_disc(DRIVES["d"], pdfs=False)  # the first drive's disc has no manuals
         fill_disc(DRIVES["e"])              # the second one has
-        register_reader()
+        w.register_reader()
         run = Run("D:\\DOCVIEW.EXE", LOCALES["ENG"])
         hwnd, dumped = run.dialog()
         self.assert_prompt(dumped, text("MSG_MESSAGE_NODOCINI2", "ENG"), (None, text("MSG_BUTTON_OK", "ENG")))
@@ -474,8 +433,8 @@ class WithTwoCdDrives(E2EBase):
 
 
 def tearDownModule():
-    set_cd_drives(())  # leave the prefix as the other tests expect it
-    unregister_reader()
+    w.set_cd_drives({})  # leave the prefix as the other tests expect it
+    w.unregister_reader()
     clean_c_drive()
 
 

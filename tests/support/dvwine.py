@@ -13,7 +13,9 @@ module gives those scripts, with the standard library only:
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
                ctrl_hold_until(path) -> Proc of the robot holding it
   the log      read_log() bytes, log_lines() CRLF lines, reset_data(), write_records()
-  registry     reg_add(), reg_delete() in the prefix
+  registry     reg_add(), reg_delete() in the prefix; register_reader() installs
+               the stand-in as the PDF reader, unregister_reader() removes it
+  drives       set_cd_drives() maps folders as CD-ROM drives
   screenshot   screenshot(png_path) of the whole Xvfb display
 
 Every wait has a deadline; nothing sleeps for long. A program that overruns
@@ -353,6 +355,49 @@ def reg_add(key, name=None, data="", kind="REG_SZ"):
 def reg_delete(key):
     """Removes a key and everything under it; a missing key is no error."""
     run("reg", ["delete", key, "/f"])
+
+
+def quiet(*args):
+    """Runs a Unix command in the prefix's environment, output discarded."""
+    subprocess.run(list(args), env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+
+
+def set_cd_drives(drives, letters="de"):
+    """Makes each letter of drives (letter -> folder) a CD-ROM drive backed by
+    that folder, and removes the other letters of letters. Wine reads drive
+    types only when its server starts, so the server is restarted."""
+    for letter in letters:
+        link = os.path.join(PREFIX, "dosdevices", letter + ":")
+        if os.path.lexists(link):
+            os.unlink(link)
+        if letter in drives:
+            os.makedirs(drives[letter], exist_ok=True)
+            os.symlink(os.path.realpath(drives[letter]), link)
+            reg_add("HKLM\\Software\\Wine\\Drives", letter + ":", "cdrom")
+        else:
+            run("reg", ["delete", "HKLM\\Software\\Wine\\Drives", "/v", letter + ":", "/f"])
+    quiet("wineserver", "-k")
+    quiet("wineserver", "-w")
+
+
+READER_WIN = "C:\\Reader\\reader.exe"  # the stand-in reader's place in the prefix
+CLASSES = "HKLM\\Software\\Classes"      # HKEY_CLASSES_ROOT under Wine
+
+
+def register_reader(version="4.0"):
+    """Installs the stand-in program as the PDF reader of the given version."""
+    folder = os.path.join(DRIVE_C, "Reader")
+    os.makedirs(folder, exist_ok=True)
+    shutil.copyfile(os.path.join(BUILD, "tests", "standin", "standin.exe"), os.path.join(folder, "reader.exe"))
+    reg_add(CLASSES + "\\.pdf", None, "AcroExch.Document")
+    reg_add(CLASSES + "\\AcroExch.Document\\AcrobatVersion", None, version)
+    reg_add(CLASSES + "\\AcroExch.Document\\shell\\open\\command", None, '"%s" "%%1"' % READER_WIN)
+
+
+def unregister_reader():
+    reg_delete(CLASSES + "\\.pdf")
+    reg_delete(CLASSES + "\\AcroExch.Document")
 
 
 def screenshot(png_path):

@@ -50,10 +50,10 @@ TEST(ViewerCommand, PathCutAfterFirstExeUpperCasedUnquoted) {
   struct Case {
     const char *command, *want;
   } cases[] = {
-      {"\"C:\\Program Files\\Reader\\AcroRd32.exe\" \"%1\"",
-       "C:\\PROGRAM FILES\\READER\\ACRORD32.EXE"},
-      {"c:\\acrobat3\\reader\\acrord32.exe %1", "C:\\ACROBAT3\\READER\\ACRORD32.EXE"},
-      {"c:\\tools.Exe\\bin\\acrord32.exe \"%1\"", "C:\\TOOLS.EXE"},
+      {"\"C:\\Program Files\\Reader\\PdfRdr32.exe\" \"%1\"",
+       "C:\\PROGRAM FILES\\READER\\PDFRDR32.EXE"},
+      {"c:\\pdfview3\\reader\\pdfrdr32.exe %1", "C:\\PDFVIEW3\\READER\\PDFRDR32.EXE"},
+      {"c:\\tools.Exe\\bin\\pdfrdr32.exe \"%1\"", "C:\\TOOLS.EXE"},
       {"\"C:\\A.exe\"", "C:\\A.EXE"},
       {"C:\\caf\xe9\\r.exe", "C:\\CAF\xe9\\R.EXE"},  // only a-z change
   };
@@ -63,7 +63,7 @@ TEST(ViewerCommand, PathCutAfterFirstExeUpperCasedUnquoted) {
     ASSERT_EQ(1, Viewer_Path_From_Command(command, out, sizeof out)) << c.command;
     EXPECT_STREQ(c.want, out);
   }
-  for (const char* none : {"", "C:\\READER\\ACRORD32.EX \"%1\"", "\"C:\\READER\\\""}) {
+  for (const char* none : {"", "C:\\READER\\PDFRDR32.EX \"%1\"", "\"C:\\READER\\\""}) {
     char command[81], out[256] = "kept";
     BUF_COPY(command, none);
     EXPECT_EQ(0, Viewer_Path_From_Command(command, out, sizeof out)) << none;
@@ -114,10 +114,10 @@ TEST(ViewerInstaller, OverLongRootIsReportedCut) {
 }
 
 // The reader as its installer registers it.
-const char kExe[] = "C:\\PROGRAM FILES\\READER\\ACRORD32.EXE";
+const char kExe[] = "C:\\PROGRAM FILES\\READER\\PDFRDR32.EXE";
 void Register_Reader(const std::string& version = "4.0",
                      const std::string& command =
-                         "\"C:\\Program Files\\Reader\\AcroRd32.exe\" \"%1\"") {
+                         "\"C:\\Program Files\\Reader\\PdfRdr32.exe\" \"%1\"") {
   Viewer_Fake.keys[".pdf"][""] = "AcroExch.Document";
   Viewer_Fake.keys["AcroExch.Document"]["AcrobatVersion"] = version;
   Viewer_Fake.keys["AcroExch.Document"]["shell\\open\\command"] = command;
@@ -199,7 +199,7 @@ TEST_F(FindViewer, EveryFailureClosesWhatItOpenedInOrder) {
 }
 
 TEST_F(FindViewer, MissingProgramLeavesItsPathAndEarlierFailuresLeaveNone) {
-  Register_Reader("5", "c:\\tools.exe\\bin\\acrord32.exe \"%1\"");
+  Register_Reader("5", "c:\\tools.exe\\bin\\pdfrdr32.exe \"%1\"");
   EXPECT_EQ(0, Find_Viewer());
   EXPECT_STREQ("C:\\TOOLS.EXE", ViewerPath);  // cut at the folder's ".exe", which is missing
   Viewer_Fake.existing_paths.insert("C:\\TOOLS.EXE");

@@ -52,7 +52,7 @@ void Set_Default(const std::string& key, const char* value) {
 struct Registry {
   const char* cls = "AcroExch.Document";
   const char* version = "4.0";
-  const char* command = "\"C:\\dvviewer\\Reader Dir\\AcroRd32.exe\" \"%1\"";
+  const char* command = "\"C:\\dvviewer\\Reader Dir\\PdfRdr32.exe\" \"%1\"";
   bool classKey = true;
 };
 
@@ -66,7 +66,7 @@ void Write_Registry(const Registry& r) {
   if (r.command) Set_Default(doc + "\\shell\\open\\command", r.command);
 }
 
-const char kReaderExe[] = "C:\\DVVIEWER\\READER DIR\\ACRORD32.EXE";
+const char kReaderExe[] = "C:\\DVVIEWER\\READER DIR\\PDFRDR32.EXE";
 const char kLogPath[] = "C:\\durivade\\tamlo.log";
 
 class FindViewerWin : public ::testing::Test {
@@ -75,7 +75,7 @@ class FindViewerWin : public ::testing::Test {
     Remove_Tree("C:\\dvviewer");
     CreateDirectoryA("C:\\dvviewer", NULL);
     CreateDirectoryA("C:\\dvviewer\\Reader Dir", NULL);
-    ASSERT_TRUE(CopyFileA(kStandIn.c_str(), "C:\\dvviewer\\Reader Dir\\AcroRd32.exe", FALSE));
+    ASSERT_TRUE(CopyFileA(kStandIn.c_str(), "C:\\dvviewer\\Reader Dir\\PdfRdr32.exe", FALSE));
     CreateDirectoryA("C:\\durivade", NULL);
     DeleteFileA("C:\\durivade\\records.ini");  // the default log level; earlier tests may leave one
     LanguageProbed = 1;
@@ -101,7 +101,7 @@ TEST_F(FindViewerWin, RegistryCases) {
     bool logged;
   } cases[] = {
       {"quoted command, lower-case class", {"acroexch.document"}, 1, kReaderExe, true},
-      {"unquoted command", {.command = "c:\\dvviewer\\reader dir\\acrord32.exe %1"}, 1, kReaderExe,
+      {"unquoted command", {.command = "c:\\dvviewer\\reader dir\\pdfrdr32.exe %1"}, 1, kReaderExe,
        true},
       {"class with suffix", {"AcroExch.Document.1"}, 0, "", false},
       {"class with trailing blank", {"AcroExch.Document "}, 0, "", false},
@@ -140,7 +140,7 @@ TEST_F(FindViewerWin, RegistryCases) {
 TEST_F(FindViewerWin, AFolderNamedLikeTheProgramCounts) {
   ASSERT_TRUE(CreateDirectoryA("C:\\dvviewer\\Tools.exe", NULL));
   Registry r;
-  r.command = "C:\\dvviewer\\tools.exe\\AcroRd32.exe %1";
+  r.command = "C:\\dvviewer\\tools.exe\\PdfRdr32.exe %1";
   Write_Registry(r);
   EXPECT_EQ(1, Find_Viewer());
   EXPECT_STREQ("C:\\DVVIEWER\\TOOLS.EXE", ViewerPath);

@@ -102,7 +102,14 @@ int main(int argc, char** argv) {
     printf("cpu_ms=%llu\nwall_ms=%lu\n", Cpu_Milliseconds() - cpu,
            (unsigned long)(GetTickCount() - wall));
     char fg[256] = "";
+    // Under Wine the foreground follows the X server's focus a moment later;
+    // meanwhile there is none.
     HWND foreground = GetForegroundWindow();
+    for (int i = 0; i < 100 && foreground == NULL; i++) {
+      Pump_Messages();
+      Sleep(20);
+      foreground = GetForegroundWindow();
+    }
     if (foreground != NULL) GetWindowTextA(foreground, fg, sizeof fg);
     printf("foreground=%s\n", Escaped(fg).c_str());
   }

@@ -62,13 +62,10 @@ def prepare_prefix():
 
 
 def report():
-    if os.path.exists(STANDIN_LOG):
-        with open(STANDIN_LOG, "rb") as f:
-            for line in f.read().split(b"\r\n"):
-                if line:
-                    role, _tick, _when, _module, cmd = line.split(b"\t", 4)
-                    print("%s started with the command line: %s" % (role.decode(), cmd.decode("cp1252")))
-    else:
+    starts = w.standin_starts(STANDIN_LOG)
+    for role, _module, cmd in starts:
+        print("%s started with the command line: %s" % (role, cmd))
+    if not starts:
         print("nothing was started")
     print("\nend of the activity log (C:\\durivade\\tamlo.log):")
     for line in w.log_lines()[-12:]:

@@ -89,17 +89,7 @@ def clean_c_drive():
 
 def started():
     """What the stand-ins recorded: list of (role, module path, command line)."""
-    try:
-        with open(STANDIN_LOG, "rb") as f:
-            data = f.read()
-    except FileNotFoundError:
-        return []
-    out = []
-    for line in data.split(b"\r\n"):
-        if line:
-            role, _tick, _time, module, cmd = line.split(b"\t", 4)
-            out.append((role.decode(), module.decode("cp1252"), cmd.decode("cp1252")))
-    return out
+    return w.standin_starts(STANDIN_LOG)
 
 
 def close_standins():

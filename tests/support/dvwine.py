@@ -395,6 +395,24 @@ def register_reader(version="4.0"):
     reg_add(CLASSES + "\\AcroExch.Document\\shell\\open\\command", None, '"%s" "%%1"' % READER_WIN)
 
 
+def standin_starts(path):
+    """What the stand-in reader and installers recorded in their log (the file
+    at path, see tests/standin/standin.cpp): (role, module path, command line)
+    per start, oldest first; empty when nothing was started."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except FileNotFoundError:
+        return []
+    starts = []
+    for line in data.split(b"\r\n"):
+        if line.count(b"\t") >= 4:
+            role, _tick, _time, module, cmd = line.split(b"\t", 4)
+            starts.append((role.decode("cp1252", "replace"), module.decode("cp1252", "replace"),
+                           cmd.decode("cp1252", "replace")))
+    return starts
+
+
 def unregister_reader():
     reg_delete(CLASSES + "\\.pdf")
     reg_delete(CLASSES + "\\AcroExch.Document")

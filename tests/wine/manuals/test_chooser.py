@@ -62,12 +62,7 @@ def host_report(proc, timeout=60):
 
 def standin_starts():
     """Command lines the stand-in reader recorded, oldest first."""
-    try:
-        with open(STANDIN_LOG, "rb") as f:
-            data = f.read().decode("latin-1")
-    except FileNotFoundError:
-        return []
-    return [line.split("\t")[4] for line in data.split("\r\n") if line.count("\t") >= 4]
+    return [cmd for _role, _module, cmd in dvwine.standin_starts(STANDIN_LOG)]
 
 
 def close_readers():

@@ -68,14 +68,14 @@ function(dv_wine_script_test name)
   endif()
 endfunction()
 
-# Gives a Windows program the product's resources (icon, PROMPT_USER, MANUAL_LIST).
+# Gives a Windows program the product's resources (icon, PROMPT_USER, MANUAL_LIST, manifest).
 function(dv_add_resources target)
   set(dir ${CMAKE_SOURCE_DIR}/src/resources)
   target_sources(${target} PRIVATE ${dir}/docview.rc)
   set_property(SOURCE ${dir}/docview.rc TARGET_DIRECTORY ${target} APPEND PROPERTY
     INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated ${dir})
   set_property(SOURCE ${dir}/docview.rc TARGET_DIRECTORY ${target} APPEND PROPERTY
-    OBJECT_DEPENDS ${dir}/resource.h ${dir}/prompt_user.rc ${dir}/manual_list.rc
+    OBJECT_DEPENDS ${dir}/resource.h ${dir}/prompt_user.rc ${dir}/manual_list.rc ${dir}/docview.manifest
     ${CMAKE_BINARY_DIR}/generated/docview.ico)
   add_dependencies(${target} dv_icon)
 endfunction()

@@ -1,8 +1,9 @@
 // chooser_host.exe: runs the manual chooser and the opening of a manual as the
 // launch sequence does, for test_chooser.py, and prints what happened.
 //
-// usage: chooser_host.exe SOURCE_ROOT VIEWER_PATH LANGUAGE_ID
-// Writes a small string file (English and French texts), loads it into slot 0,
+// usage: chooser_host.exe [--strings PATH] SOURCE_ROOT VIEWER_PATH LANGUAGE_ID
+// Writes a small string file (English and French texts), or takes the string
+// file PATH (ENGINE.LOC, say), loads it into slot 0,
 // sets SourceRoot, ViewerPath and SystemLanguageId, runs Choose_Manual and,
 // when it returns 1, Open_Manual. Prints key=value lines: result, title (bytes
 // outside printable ASCII as \xNN), then after Open_Manual the host's CPU and
@@ -67,8 +68,14 @@ bool Write_String_File(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const char* strings = nullptr;
+  if (argc == 6 && strcmp(argv[1], "--strings") == 0) {
+    strings = argv[2];
+    argv += 2;
+    argc -= 2;
+  }
   if (argc != 4) {
-    fprintf(stderr, "usage: chooser_host.exe SOURCE_ROOT VIEWER_PATH LANGUAGE_ID\n");
+    fprintf(stderr, "usage: chooser_host.exe [--strings PATH] SOURCE_ROOT VIEWER_PATH LANGUAGE_ID\n");
     return 2;
   }
   HINSTANCE instance = GetModuleHandleA(NULL);
@@ -82,7 +89,9 @@ int main(int argc, char** argv) {
   char name[32];
   snprintf(name, sizeof name, "chooser_%lu.loc", (unsigned long)GetCurrentProcessId());
   strcat(loc, name);
-  if (!Write_String_File(loc) || Str_Open(0, loc) != 1) {
+  if (strings != nullptr) BUF_COPY(loc, strings);
+  else if (!Write_String_File(loc)) loc[0] = 0;
+  if (loc[0] == 0 || Str_Open(0, loc) != 1) {
     fprintf(stderr, "string file not loaded\n");
     return 4;
   }
@@ -115,7 +124,7 @@ int main(int argc, char** argv) {
   }
   fflush(stdout);
   Str_Close(0);
-  DeleteFileA(loc);
+  if (strings == nullptr) DeleteFileA(loc);
   DestroyWindow(MainWindow);
   return 0;
 }

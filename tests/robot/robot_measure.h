@@ -1,6 +1,6 @@
 // What robot_hook.dll measures inside the target's own thread and hands back
-// to robot.exe through a shared memory block (name: kMeasureMapping + the
-// robot's process id, given as the message's wParam).
+// to robot.exe through a shared memory block, named DV_ROBOT_MEASURE_MAPPING
+// followed by the robot's process id (which the message's wParam carries).
 #pragma once
 #include <windows.h>
 

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 
 #include "base/buf.h"
 #include "base/bytes.h"
@@ -419,21 +420,24 @@ void Check_Names(const Disc& disc) {
       Add(1, e.path, 0, "folder at level " + std::to_string(e.depth + 1) + " (the root is 1): ISO 9660 allows 8");
   }
   // Two names Windows cannot tell apart.
-  for (size_t i = 0; i < disc.entries.size(); i++)
-    for (size_t j = i + 1; j < disc.entries.size(); j++) {
-      const Disc_Entry& a = disc.entries[i];
-      const Disc_Entry& b = disc.entries[j];
-      if (a.depth == b.depth && a.path != b.path && Equal_Ignore_Ascii_Case(a.path.c_str(), b.path.c_str()))
-        Add(1, b.path, 0, "differs from \"" + a.path + "\" only in case: Windows shows one of them");
-    }
+  std::map<std::string, const Disc_Entry*> folded;
+  for (const Disc_Entry& e : disc.entries) {
+    std::string key = e.path;
+    for (char& c : key)
+      if (c >= 'A' && c <= 'Z') c = (char)(c + ('a' - 'A'));
+    auto it = folded.find(key);
+    if (it == folded.end())
+      folded[key] = &e;
+    else if (it->second->path != e.path)
+      Add(1, e.path, 0, "differs from \"" + it->second->path + "\" only in case: Windows shows one of them");
+  }
   // ISO level 1 (8.3, A-Z 0-9 _) matters only to systems that read no Joliet: one summary.
   std::vector<std::string> odd;
   if (disc.isImage) {
     for (const std::string& p : disc.primaryNames) {
       std::string n = p.substr(p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1);
-      bool dir = false;
-      for (const Disc_Entry& e : disc.entries) dir = dir || (e.isDir && Equal_Ignore_Ascii_Case(e.path.c_str(), p.c_str()));
-      if (!Iso_Level1_Name(n, dir)) odd.push_back(p);
+      // Folders carry no ";1" and no dot in level 1; a dotless name passes either way.
+      if (!Iso_Level1_Name(n, n.find('.') == std::string::npos)) odd.push_back(p);
     }
   } else {
     for (const Disc_Entry& e : disc.entries)

@@ -66,13 +66,13 @@ int Disc_Open(const std::string& where, Disc* disc, std::string* error) {
   const unsigned char* bytes = (const unsigned char*)disc->image.data();
   Iso_Image primary;
   if (!Iso_Read(bytes, disc->image.size(), 0, &primary)) {
-    *error = where + ": not a readable ISO 9660 image: " + primary.error;
+    *error = "not a readable ISO 9660 image: " + primary.error;
     return 0;
   }
   for (const Iso_Entry& e : primary.entries) disc->primaryNames.push_back(e.path);
   Iso_Image img;
   if (!Iso_Read(bytes, disc->image.size(), 1, &img)) {
-    *error = where + ": " + (img.joliet ? "Joliet" : "ISO 9660") + " tree unreadable: " + img.error;
+    *error = std::string("not a readable ISO 9660 image: its ") + (img.joliet ? "Joliet" : "ISO 9660") + " tree: " + img.error;
     return 0;
   }
   disc->joliet = img.joliet;

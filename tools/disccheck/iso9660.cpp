@@ -159,7 +159,7 @@ int Iso_File_Bytes(const unsigned char* bytes, size_t size, const Iso_Image& ima
                    const Iso_Entry& entry, const unsigned char** data, size_t* length) {
   *data = NULL;
   *length = 0;
-  unsigned long block = image.blockSize ? image.blockSize : SECTOR;
+  unsigned long block = image.blockSize ? image.blockSize : (unsigned long)SECTOR;
   if (entry.extent > size / block || entry.size > size - entry.extent * block) return 0;
   *data = bytes + entry.extent * block;
   *length = entry.size;

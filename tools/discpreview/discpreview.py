@@ -100,29 +100,23 @@ def disc_folder(disc, out):
     return folder
 
 
-def set_thai(w, on):
-    """WIN.INI's [intl] sCountry: how the program recognises a Thai system."""
-    path = os.path.join(w.DRIVE_C, "windows", "win.ini")
-    try:
-        with open(path, "rb") as f:
-            lines = f.read().decode("latin-1").splitlines()
-    except FileNotFoundError:
-        lines = []
-    kept, section, has_intl = [], "", False
-    for line in lines:
-        s = line.strip().lower()
-        if s.startswith("["):
-            section = s
-            has_intl = has_intl or s == "[intl]"
-        if section == "[intl]" and s.replace(" ", "").startswith("scountry="):
-            continue
-        kept.append(line)
-        if on and s == "[intl]":
-            kept.append("sCountry=Thailand")
-    if on and not has_intl:
-        kept += ["[intl]", "sCountry=Thailand"]
-    with open(path, "wb") as f:
-        f.write(("\r\n".join(kept) + "\r\n").encode("latin-1"))
+INTL = "HKCU\\Control Panel\\International"
+
+
+def set_thai(w, on, saved={}):
+    """How the program recognises a Thai system: an English one whose WIN.INI
+    [intl] sCountry is Thailand. Wine maps that section to the registry
+    (IniFileMapping), so the value is set there, and put back afterwards: Wine
+    rewrites it only when the locale changes, and an English run follows."""
+    rc, out = w.run("reg", ["query", INTL, "/v", "sCountry"])
+    m = re.search(r"sCountry\s+REG_SZ\s*(.*)", out)
+    current = m.group(1).strip() if (rc == 0 and m) else None
+    if on:
+        if current is not None and current.lower() != "thailand":
+            saved["sCountry"] = current
+        w.reg_add(INTL, "sCountry", "Thailand")
+    elif current is not None and current.lower() == "thailand":
+        w.reg_add(INTL, "sCountry", saved.get("sCountry", "United States"))
 
 
 def dismiss(w, ids, hwnd, dumped):
@@ -138,6 +132,20 @@ def dismiss(w, ids, hwnd, dumped):
     left = w.control(dumped, ids["IDC_PROMPT_LEFT"])
     w.click(hwnd, ids["IDC_PROMPT_LEFT"])
     return left.get("text", "") if left else ""
+
+
+def warm_up(w):
+    """Keeps the Wine server up between runs and opens a first window: a new
+    prefix's first program can otherwise take longer than a run may wait."""
+    w.quiet("wineserver", "-p")
+    w.quiet("wine", "cmd", "/c", "exit", "0")
+    warmup = os.path.join(w.BUILD, "warmup.exe")
+    if os.path.isfile(warmup):
+        for _ in range(3):
+            if subprocess.run(["wine", warmup], env=w.wine_env(), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120).returncode == 0:
+                break
+            time.sleep(1)
 
 
 def one_run(w, ids, locale, reader, out, standin_log):
@@ -164,6 +172,7 @@ def one_run(w, ids, locale, reader, out, standin_log):
             if c.get("visible") and c.get("text"):
                 run["texts"].append(c["text"])
             run["items"] += c.get("items", [])
+            run["chooser"] = run.get("chooser") or c["id"] == ids["IDC_MANUAL_LIST"]
         full = os.path.join(out, tag + "-screen.png")
         w.screenshot(full)
         left, top, right, bottom = dumped["rect"]
@@ -199,12 +208,13 @@ def page(disc, runs):
         cards.append("""<section class="run">
 <h2>%s <small>%s &middot; %s</small></h2>
 %s
-<h3>Dialog "%s"</h3><ul class="texts">%s</ul>%s
+<h3>%s</h3><ul class="texts">%s</ul>%s
 <h3>Answered</h3><p>%s</p>
 <h3>Started</h3><ul>%s</ul>
 <details><summary>Activity log (%d lines)</summary><pre>%s</pre></details>
 %s</section>""" % (h(r["name"]), h(r["locale"]), "PDF reader registered" if r["reader"] else "no PDF reader",
-                   img, h(r["title"]), texts,
+                   img, ("The chooser" if r.get("chooser") else "The prompt")
+                   + ((' "%s"' % h(r["title"])) if r["title"] else ""), texts,
                    ("<h3>Listed</h3><ol>%s</ol>" % items) if items else "",
                    h(r["answer"]) or "-", started, len(r["log"]), log,
                    ('<p class="missing">%s</p>' % h(r["error"])) if r["error"] else ""))
@@ -269,10 +279,13 @@ def main():
             os.makedirs(prefix, exist_ok=True)
             w.quiet("wineboot", "-i")
         w.set_cd_drives({"d": folder})
+        warm_up(w)
         standin_log = os.path.join(w.DRIVE_C, "standin.log")
         for locale in locales:
             for reader in ([True, False] if args.no_reader else [True]):
                 r = one_run(w, ids, locale, reader, out, standin_log)
+                if r["error"] and not r["log"]:  # never started: once more, as after a slow first start
+                    r = one_run(w, ids, locale, reader, out, standin_log)
                 print("discpreview: %-6s %-9s %s%s" % (locale, "reader" if reader else "no reader",
                                                       r["png"] or "-", ("  (" + r["error"] + ")") if r["error"] else ""))
                 runs.append(r)

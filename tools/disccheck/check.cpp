@@ -291,7 +291,7 @@ void Check_Catalogue(const Disc& disc, const std::vector<Root>& roots) {
       Add(1, where, p.line, "holds a zero byte: the program's line ends there");
     if (!ends && !last && lastLongLine != p.line) {
       lastLongLine = p.line;
-      Add(1, where, p.line, "is longer than 254 characters: the program reads the rest as a line of its own");
+      Add(1, where, p.line, "is longer, with its line end, than the 254 characters the program reads at once: it reads the rest as a line of its own");
     }
     if (ends && (p.raw.size() < 2 || p.raw[p.raw.size() - 2] != '\r'))
       Add(0, where, p.line, "ends in a bare line feed: the title the user sees ends in a line feed (end lines with CR LF)");

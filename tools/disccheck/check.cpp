@@ -253,9 +253,8 @@ void Check_Catalogue(const Disc& disc, const std::vector<Root>& roots) {
     Add(1, "doc", 0, "missing: the program shows MSG_MESSAGE_NODOCINI2 and ends");
     return;
   }
-  bool pdf = false;
-  for (const Disc_Entry* e : Disc_Match(disc, doc->path, "*.pdf")) pdf = pdf || e;
-  if (!pdf) Add(1, doc->path, 0, "holds no *.pdf: the program shows MSG_MESSAGE_NODOCINI2 and ends");
+  // Any entry counts, as for the program's first-match search (a folder too).
+  if (Disc_Match(disc, doc->path, "*.pdf").empty()) Add(1, doc->path, 0, "holds no *.pdf: the program shows MSG_MESSAGE_NODOCINI2 and ends");
   for (const Root& root : roots) {
     char path[256];
     if (!BUF_FORMAT(path, "%s\\doc\\*.pdf", root.path.c_str()))
@@ -350,18 +349,18 @@ void Check_Installers(const Disc& disc, const std::vector<Root>& roots) {
   const Disc_Entry* doc = Disc_Find(disc, "", "doc");
   const Disc_Entry* acrowin = doc ? Find_Named(disc, doc->path, "acrowin") : NULL;
   static const struct { int languageId; const char* system; const char* names[2]; } kPairs[] = {
-      {1033, "English (and every other non-Japanese)", {"ar40eng.exe", "acrow32.exe"}},
-      {JAPANESE_LANGUAGE_ID, "Japanese", {"ar40jpn.exe", "acrow32j.exe"}}};
+      {1033, "non-Japanese systems", {"ar40eng.exe", "acrow32.exe"}},
+      {JAPANESE_LANGUAGE_ID, "Japanese systems", {"ar40jpn.exe", "acrow32j.exe"}}};
   std::string folder = acrowin ? acrowin->path : "doc/acrowin";
   for (const auto& pair : kPairs) {
     const Disc_Entry* first = acrowin ? Find_Named(disc, acrowin->path, pair.names[0]) : NULL;
     const Disc_Entry* second = acrowin ? Find_Named(disc, acrowin->path, pair.names[1]) : NULL;
     if (!first && !second)
       Add(1, folder, 0, std::string("holds neither ") + pair.names[0] + " nor " + pair.names[1] + ": " +
-                            pair.system + " systems without the reader cannot install it (the program asks for the disc again and again)");
+                            pair.system + " without the reader cannot install it (the program asks for the disc again and again)");
     else if (!first)
       Add(0, folder, 0, std::string("holds no ") + pair.names[0] + ": " + pair.system +
-                            " systems start the second choice, " + pair.names[1]);
+                            " start the second choice, " + pair.names[1]);
     for (int which = 0; which < 2; which++)
       for (const Root& root : roots) {
         char command[256];

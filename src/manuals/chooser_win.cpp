@@ -11,8 +11,8 @@
 #include "manuals/viewer.h"
 #include "prompts/prompts.h"
 #include "resources/resource.h"
-#include "shell/globals.h"
-#include "shell/window.h"
+#include "base/program.h"
+#include "base/program_win.h"
 #include "strrez/strrez.h"
 
 int Fill_Manual_List(HWND list);

@@ -12,7 +12,7 @@
 #include "base/buf.h"
 #include "manuals/viewer.h"
 #include "resources/resource.h"
-#include "shell/globals.h"
+#include "base/program.h"
 #include "shell/window.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"

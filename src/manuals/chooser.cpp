@@ -6,8 +6,8 @@
 
 #include "base/buf.h"
 
-int Chooser_Read_Fits(long reported, size_t size) {
-  return reported >= 0 && (unsigned long)reported < size;
+int Chooser_Read_Fits(long long reported, size_t size) {
+  return reported >= 0 && (unsigned long long)reported < size;
 }
 
 int Chooser_Keep_Title(const char* read, size_t readSize, char* out, size_t outSize) {

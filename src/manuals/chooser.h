@@ -19,7 +19,7 @@ enum { CHOOSER_READ_SIZE = 2 * (MANUAL_TEXT_SIZE - 1) + 1 };
 
 // 1 when an entry of the reported length (LB_ERR, -1, on failure) can be read
 // whole into size bytes.
-int Chooser_Read_Fits(long reported, size_t size);
+int Chooser_Read_Fits(long long reported, size_t size);
 // Copies the text read (terminated within readSize bytes) into out when its
 // real length fits outSize; 1 when copied, 0 with out untouched otherwise.
 int Chooser_Keep_Title(const char* read, size_t readSize, char* out, size_t outSize);

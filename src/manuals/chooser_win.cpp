@@ -48,7 +48,7 @@ static void On_Ok(HWND dialog) {
   if (index != LB_ERR) {
     char text[CHOOSER_READ_SIZE];  // the reported length may exceed the text's
     LRESULT length = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)index, 0);
-    if (Chooser_Read_Fits((long)length, dimof(text)) &&
+    if (Chooser_Read_Fits((long long)length, dimof(text)) &&
         SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)text) != LB_ERR)
       Chooser_Keep_Title(text, dimof(text), ChosenTitle, dimof(ChosenTitle));
   }

@@ -146,8 +146,10 @@ class PromptTests(unittest.TestCase):
         self.assertEqual("Insert disc 2.", dvwine.control(dlg, TEXT)["text"])
         self.assert_laid_out_as_designed(dlg)
         # The hidden left button cannot be pressed, by a user nor by the robot.
-        refused = dvwine.robot("click", dlg["hwnd"], LEFT, check=False)
-        self.assertEqual([{"ok": False, "command": "click", "error": "control is hidden"}], refused)
+        for command in (("click", dlg["hwnd"], LEFT), ("dblclick", dlg["hwnd"], LEFT, 0),
+                        ("select", dlg["hwnd"], LEFT, 0)):
+            refused = dvwine.robot(*command, check=False)
+            self.assertEqual([{"ok": False, "command": command[0], "error": "control is hidden"}], refused)
         dvwine.robot("esc", dlg["hwnd"], "--", "close", dlg["hwnd"], "--", "click", dlg["hwnd"], RIGHT)
         self.assertEqual((1, 1036), p.answer())
         # The plain question reads the same in both lines; only the key changes language.

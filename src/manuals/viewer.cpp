@@ -9,7 +9,7 @@
 #include "base/buf.h"
 #include "log/log.h"
 #include "manuals/manuals_platform.h"
-#include "shell/globals.h"
+#include "base/program.h"
 
 char ViewerPath[256];
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <stddef.h>
 
-extern char ViewerPath[256];  // after Find_Viewer() == 1: unquoted, upper-case, ends in ".EXE"
+#include "base/program.h"  // ViewerPath, which Find_Viewer sets
 
 int Find_Viewer(void);      // 1 when version 3 or later is installed and its program exists
 void Install_Viewer(void);  // starts one installer, or returns when the user gives up

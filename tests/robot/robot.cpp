@@ -32,6 +32,9 @@
 //                                     "measured" at the top says whether that worked.
 //   click HWND ID                     post WM_COMMAND (ID, BN_CLICKED, control) as a click does
 //   dblclick HWND ID INDEX            select list entry INDEX, post WM_COMMAND (ID, LBN_DBLCLK)
+//   select HWND ID INDEX              select list entry INDEX (LB_SETCURSEL), nothing more
+//        click, dblclick and select refuse a control that is hidden or disabled
+//        (ok false, "error" says which), as a user could not reach it
 //   cancel HWND                       post WM_COMMAND IDCANCEL as the dialog manager does for Esc
 //   esc HWND                          post a real Esc key (down and up) to the focused control
 //   close HWND                        post WM_SYSCOMMAND SC_CLOSE, then WM_CLOSE
@@ -376,21 +379,43 @@ int Cmd_Dump(HWND w) {
   return 0;
 }
 
+// A user can only act on a control that shows and takes input: the robot
+// refuses the others, so a test cannot press what nobody could.
+const char* Unusable(HWND c) {
+  if (!c) return "no such control";
+  if (!IsWindowVisible(c)) return "control is hidden";
+  if (!IsWindowEnabled(c)) return "control is disabled";
+  return NULL;
+}
+
 int Cmd_Click(HWND w, int id) {
-  HWND c = GetDlgItem(w, id);
   if (!IsWindow(w)) return Fail("click", "no such window");
+  HWND c = GetDlgItem(w, id);
+  if (const char* why = Unusable(c)) return Fail("click", why);
   if (!PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)c)) return Fail("click", "post failed");
   Emit("");
   return 0;
 }
 
 int Cmd_Dblclick(HWND w, int id, int index) {
+  if (!IsWindow(w)) return Fail("dblclick", "no such window");
   HWND c = GetDlgItem(w, id);
-  if (!c) return Fail("dblclick", "no such control");
+  if (const char* why = Unusable(c)) return Fail("dblclick", why);
   DWORD_PTR r = 0;
   SendMessageTimeoutW(c, LB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 3000, &r);
   if ((LRESULT)r == LB_ERR) return Fail("dblclick", "no such entry");
   if (!PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), (LPARAM)c)) return Fail("dblclick", "post failed");
+  Emit("");
+  return 0;
+}
+
+int Cmd_Select(HWND w, int id, int index) {
+  if (!IsWindow(w)) return Fail("select", "no such window");
+  HWND c = GetDlgItem(w, id);
+  if (const char* why = Unusable(c)) return Fail("select", why);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(c, LB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 3000, &r);
+  if ((LRESULT)r == LB_ERR) return Fail("select", "no such entry");
   Emit("");
   return 0;
 }
@@ -479,6 +504,7 @@ int Run(const std::vector<std::wstring>& cmd) {
   if (name == L"dump" && a.size() == 1) return Cmd_Dump(w);
   if (name == L"click" && a.size() == 2) return Cmd_Click(w, _wtoi(a[1].c_str()));
   if (name == L"dblclick" && a.size() == 3) return Cmd_Dblclick(w, _wtoi(a[1].c_str()), _wtoi(a[2].c_str()));
+  if (name == L"select" && a.size() == 3) return Cmd_Select(w, _wtoi(a[1].c_str()), _wtoi(a[2].c_str()));
   if (name == L"cancel" && a.size() == 1) return Cmd_Cancel(w);
   if (name == L"esc" && a.size() == 1) return Cmd_Esc(w);
   if (name == L"close" && a.size() == 1) return Cmd_Close(w);

@@ -8,7 +8,7 @@ module gives those scripts, with the standard library only:
   programs     start() -> Proc (background, deadline, output in a file),
                run() -> (exit code, output)
   the robot    robot() -> list of JSON replies; wait_dialog(), dump(), click(),
-               dblclick(), cancel(), esc(), close(), windows(), control()
+               dblclick(), select(), cancel(), esc(), close(), windows(), control()
   waiting      wait_for(predicate, timeout) polls with a deadline
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
                ctrl_hold_until(path) -> Proc of the robot holding it
@@ -17,6 +17,7 @@ module gives those scripts, with the standard library only:
                the stand-in as the PDF reader, unregister_reader() removes it
   drives       set_cd_drives() maps folders as CD-ROM drives
   screenshot   screenshot(png_path) of the whole Xvfb display
+  strings      make_string_file() writes a string file with the string-file tool
 
 Every wait has a deadline; nothing sleeps for long. A program that overruns
 its deadline is killed. Texts from the robot come as str (the user's view).
@@ -233,6 +234,10 @@ def dblclick(hwnd, cid, index):
     robot("dblclick", hwnd, cid, index)
 
 
+def select(hwnd, cid, index):
+    robot("select", hwnd, cid, index)
+
+
 def cancel(hwnd):
     robot("cancel", hwnd)
 
@@ -273,10 +278,23 @@ def ctrl_hold_until(path, timeout=30):
     Wine re-reads the X keymap when one of its windows is activated, so X must
     see the key down too; X lets an XTEST key go when its client exits, so the
     xdotool process stays alive for the whole hold."""
-    x = subprocess.Popen(["xdotool", "keydown", "ctrl", "sleep", str(timeout + 5), "keyup", "ctrl"],
+    fd, pressed = tempfile.mkstemp(prefix="dvctrl-")
+    os.close(fd)
+    os.unlink(pressed)
+    # xdotool touches the file once it has pressed the key.
+    x = subprocess.Popen(["xdotool", "keydown", "ctrl", "exec", "--sync", "--args", "2", "touch", pressed,
+                          "sleep", str(timeout + 5), "keyup", "ctrl"],
                          env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
-    time.sleep(0.2)  # xdotool has pressed the key by now
+    try:
+        wait_for(lambda: os.path.exists(pressed) or x.poll() is not None, 15, what="xdotool pressing Ctrl")
+    except Exception:
+        x.kill()
+        x.wait()
+        raise
+    if not os.path.exists(pressed):
+        raise RobotError("xdotool could not press Ctrl (exit %s)" % x.returncode)
+    os.unlink(pressed)
     proc = start(ROBOT, ["ctrl", "hold", "--until", win_path(path), "--timeout", timeout],
                  deadline=timeout + 30)
     proc.xdotool = x
@@ -422,3 +440,30 @@ def screenshot(png_path):
     """Saves the whole Xvfb display as a PNG."""
     subprocess.run(["import", "-window", "root", "-display", display(), png_path],
                    check=True, stdin=subprocess.DEVNULL, timeout=30)
+
+
+# ---- string files --------------------------------------------------------------
+
+# The native build's string-file tool (DV_MKLOC from ctest; else the usual place).
+MKLOC = os.environ.get("DV_MKLOC") or os.path.join(SOURCE, "build", "native", "bin", "mkloc")
+
+
+def make_string_file(path, entries):
+    """Writes the string file at path with mkloc (the disc authors' tool and its
+    writer), from entries: (key, {code: text}) with texts as str; the tool
+    stores each in its language's code page."""
+    source = ""
+    for key, by_code in entries:
+        source += "[%s]\n" % key
+        for code, text in by_code.items():
+            source += "%s: %s\n" % (code, text)
+    fd, source_path = tempfile.mkstemp(prefix="dvstrings-", suffix=".txt")
+    try:
+        with os.fdopen(fd, "wb") as f:
+            f.write(source.encode("utf-8"))
+        p = subprocess.run([MKLOC, source_path, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT, timeout=60)
+        if p.returncode != 0:
+            raise RuntimeError("mkloc failed (%s): %s" % (p.returncode, p.stdout.decode("utf-8", "replace")))
+    finally:
+        os.unlink(source_path)

@@ -5,13 +5,13 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <set>
 #include <string>
 #include <vector>
 
 #include "manuals/catalogue.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -249,9 +249,8 @@ TEST(CatalogueRead, DocIniThatCannotBeOpenedOrWhosePathDoesNotFit) {
 TEST(CatalogueRead, OpensRootDocDocIniInBinaryMode) {
   // On Linux a backslash is an ordinary file-name character, so the file
   // "<dir>/root\doc\doc.ini" stands for the Windows path.
-  char dir[] = "/tmp/catalogueXXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir));
-  std::string root = std::string(dir) + "/root";
+  Temp_Folder dir("catalogue");
+  std::string root = dir.File("root");
   std::string path = root + "\\doc\\doc.ini";
   FILE* f = fopen(path.c_str(), "wb");
   ASSERT_NE(nullptr, f);
@@ -263,8 +262,6 @@ TEST(CatalogueRead, OpensRootDocDocIniInBinaryMode) {
   EXPECT_EQ(1, Catalogue_Read(root.c_str(), 1033, Fake_Exists, Fake_Add, &fx));
   EXPECT_EQ((std::vector<std::string>{"Alpha"}), fx.listed);
   EXPECT_EQ((std::vector<std::string>{root + "\\doc"}), fx.folders);
-  remove(path.c_str());
-  rmdir(dir);
 }
 
 TEST(CatalogueOpen, FirstRowWithExactTitleGivesTheQuotedCommandLine) {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "base/buf.h"
+#include "base/program.h"
 #include "fakes/log_fake.h"
-#include "manuals/viewer.h"
 #include "fakes/manuals_fake.h"
 #include "fakes/prompts_fake.h"
-#include "shell/globals.h"
+#include "manuals/viewer.h"
 
 namespace {
 

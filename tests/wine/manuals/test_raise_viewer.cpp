@@ -7,10 +7,9 @@
 
 #include "base/buf.h"
 #include "manuals/catalogue.h"
+#include "manuals/chooser.h"
 #include "manuals/viewer.h"
 #include "shell/window.h"
-
-void Raise_Viewer(UINT launchResult);
 
 namespace {
 

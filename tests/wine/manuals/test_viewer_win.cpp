@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/buf.h"
+#include "base/program.h"
 #include "manuals/viewer.h"
 #include "resources/resource.h"
-#include "shell/globals.h"
 #include "shell/window.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
@@ -165,10 +165,10 @@ TEST_F(FindViewerWin, WordsAfterTheVersionAreLoggedAndNotProbedReadsNothing) {
 
 // Runs robot.exe with args; its JSON output.
 std::string Robot(const std::string& args) {
-  char out[MAX_PATH];
-  GetTempFileNameA("C:\\", "rbt", 0, out);
+  Temp_Folder dir("dvrobot");
+  std::string out = dir.File("robot.out");
   SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, TRUE};
-  HANDLE file = CreateFileA(out, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+  HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -184,9 +184,7 @@ std::string Robot(const std::string& args) {
     CloseHandle(pi.hThread);
   }
   CloseHandle(file);
-  std::string text = Read_File(out);
-  DeleteFileA(out);
-  return text;
+  return Read_File(out);
 }
 
 long long Json_Hwnd(const std::string& json) {

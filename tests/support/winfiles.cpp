@@ -2,6 +2,7 @@
 #include "winfiles.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 std::string Read_File(const std::string& path) {
@@ -38,4 +39,12 @@ void Remove_Tree(const std::string& path) {
     FindClose(h);
   }
   RemoveDirectoryA(path.c_str());
+}
+
+std::string Test_Run_Program(const char* relative) {
+  const char* build = getenv("DV_BUILD");
+  std::string out = std::string("Z:") + (build ? build : "/DV_BUILD-unset") + relative;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
 }

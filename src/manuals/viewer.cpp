@@ -11,6 +11,15 @@
 #include "manuals/manuals_platform.h"
 #include "base/program.h"
 
+#ifdef _WIN32
+// msvcrt's own strtod by its link name: MinGW's headers send strtod to their
+// C99 one (a tenth of the program), and the text it gets here is a checked
+// plain decimal, which both read alike.
+extern "C" double __cdecl Crt_Strtod(const char* text, char** end) __MINGW_ASM_CALL(strtod);
+#else
+#define Crt_Strtod strtod
+#endif
+
 char ViewerPath[256];
 
 enum { REG_TEXT_SIZE = 81 };  // longer registry texts make the read fail
@@ -47,7 +56,7 @@ double Viewer_Version_Number(const char* text, size_t length) {
   // strtod only sees the checked span, so "inf", "nan" and hex never count.
   char number[REG_TEXT_SIZE];
   if (!Buf_Copy_N(number, dimof(number), text + start, at - start)) return 0.0;
-  return strtod(number, NULL);
+  return Crt_Strtod(number, NULL);
 }
 
 int Viewer_Path_From_Command(char* command, char* out, size_t outSize) {

@@ -5,6 +5,8 @@ under the build folder; ctest hands a script DV_BUILD and DV_SOURCE. This
 module gives those scripts, with the standard library only:
 
   paths        BUILD, SOURCE, PREFIX, DRIVE_C, DATA_DIR, LOG_PATH, win_path()
+  under test   DOCVIEW (the DOCVIEW.EXE under test), PROGRAMS (that build's
+               test hosts)
   programs     start() -> Proc (background, deadline, output in a file),
                run() -> (exit code, output)
   the robot    robot() -> list of JSON replies; wait_dialog(), dump(), click(),
@@ -39,6 +41,13 @@ DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
 RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
 ROBOT = os.path.join(BUILD, "robot.exe")
+# The build under test (see dv_wine_script_test_each_build): its DOCVIEW.EXE and
+# its test hosts; the robot, the stand-in and the prefix are always BUILD's.
+DOCVIEW = os.path.realpath(os.environ.get("DV_DOCVIEW") or os.path.join(BUILD, "disc", "DOCVIEW.EXE"))
+PROGRAMS = os.path.realpath(os.environ.get("DV_PROGRAMS") or BUILD)
+# Every Wine start goes through the 64-bit loader, whether or not 32-bit Wine is
+# installed (see tests/wine/bin/wine).
+SHIM_DIR = os.path.join(SOURCE, "tests", "wine", "bin")
 
 # Control ids and template names come from the product's own header.
 def resource_ids():
@@ -66,6 +75,7 @@ def display():
 def wine_env(lc_all=None):
     """Environment for a Windows program: the tests' prefix and display."""
     env = dict(os.environ)
+    env["PATH"] = SHIM_DIR + os.pathsep + env.get("PATH", os.defpath)
     env.update(WINEPREFIX=PREFIX, DISPLAY=display(),
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                LC_ALL=lc_all or os.environ.get("DV_LC_ALL") or "C.UTF-8")
@@ -361,9 +371,15 @@ def write_records(log_level):
 
 # ---- registry and screen -----------------------------------------------------
 
+# The registry is always written in its 64-bit view: HKLM\Software\Wine\Drives
+# only reaches the mount manager there, and a 32-bit program reads the classes
+# written there too.
+REG_VIEW = "/reg:64"
+
+
 def reg_add(key, name=None, data="", kind="REG_SZ"):
     """Sets a value in the prefix's registry (name None: the key's default value)."""
-    args = ["add", key, "/f", "/t", kind, "/d", data]
+    args = ["add", key, "/f", "/t", kind, "/d", data, REG_VIEW]
     args += ["/ve"] if name is None else ["/v", name]
     rc, out = run("reg", args)
     if rc != 0:
@@ -372,7 +388,7 @@ def reg_add(key, name=None, data="", kind="REG_SZ"):
 
 def reg_delete(key):
     """Removes a key and everything under it; a missing key is no error."""
-    run("reg", ["delete", key, "/f"])
+    run("reg", ["delete", key, "/f", REG_VIEW])
 
 
 def quiet(*args):
@@ -394,7 +410,7 @@ def set_cd_drives(drives, letters="de"):
             os.symlink(os.path.realpath(drives[letter]), link)
             reg_add("HKLM\\Software\\Wine\\Drives", letter + ":", "cdrom")
         else:
-            run("reg", ["delete", "HKLM\\Software\\Wine\\Drives", "/v", letter + ":", "/f"])
+            run("reg", ["delete", "HKLM\\Software\\Wine\\Drives", "/v", letter + ":", "/f", REG_VIEW])
     quiet("wineserver", "-k")
     quiet("wineserver", "-w")
 

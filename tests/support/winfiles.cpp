@@ -3,6 +3,7 @@
 #include "winfiles.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 std::string Read_File(const std::string& path) {
@@ -55,4 +56,12 @@ std::string Make_Temp_Folder(const std::string& prefix) {
     if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
   }
   return "";
+}
+
+std::string Test_Run_Program(const char* relative) {
+  const char* build = getenv("DV_BUILD");
+  std::string out = std::string("Z:") + (build ? build : "/DV_BUILD-unset") + relative;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
 }

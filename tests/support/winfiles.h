@@ -31,3 +31,8 @@ class Temp_Folder {
  private:
   std::string path_;
 };
+
+// A program of the test run's (x86_64) build, the robot or the stand-in, as a
+// Windows path: either build's tests use those, found through DV_BUILD, the
+// build folder winrun.sh names. `relative` is like "/robot.exe".
+std::string Test_Run_Program(const char* relative);

@@ -10,7 +10,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "support"))
 import dvwine  # noqa: E402
 
-HOST = os.path.join(dvwine.BUILD, "prompt_host.exe")
+HOST = os.path.join(dvwine.PROGRAMS, "prompt_host.exe")  # of the build under test
 IDS = dvwine.resource_ids()
 LEFT, RIGHT, TEXT = IDS["IDC_PROMPT_LEFT"], IDS["IDC_PROMPT_RIGHT"], IDS["IDC_PROMPT_TEXT"]
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000

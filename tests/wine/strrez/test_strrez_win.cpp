@@ -39,7 +39,7 @@ class Country {
  public:
   explicit Country(const char* value) {
     EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0,
-                                             nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                                             nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
                                              &key_, nullptr));
     DWORD size = sizeof old_ - 1, type = 0;
     had_ = RegQueryValueExA(key_, "sCountry", nullptr, &type, (BYTE*)old_, &size) == ERROR_SUCCESS &&

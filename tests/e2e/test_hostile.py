@@ -193,6 +193,9 @@ def loc_unclosed_and_600():
 
 # ---- the cases -------------------------------------------------------------------
 
+EARLIER = b"\r\n" + b"=" * 55 + b"\r\nan earlier run's lines, which every case must leave in place\r\n"
+
+
 class Case:
     """One hostile state and what must come of it.
 
@@ -206,8 +209,9 @@ class Case:
         self.name, self.steps, self.log, self.starts = name, steps, log, list(starts)
         self.code, self.log_level, self.reader, self.disc = code, log_level, reader, disc
         self.setup, self.check, self.program, self.deadline = setup, check, program, deadline
-        self.prior, self.xfail, self.doc = prior, xfail, doc
-        self.kept = prior if kept is None else kept  # what must precede the run in the log
+        self.prior = EARLIER if prior is None else prior
+        self.xfail, self.doc = xfail, doc
+        self.kept = self.prior if kept is None else kept  # what must precede the run in the log
 
 
 def write(path, data):
@@ -264,6 +268,10 @@ LOC_CASES = [
     refused_loc("negative_header", b"-00040" + b"\r\n" + b"x" * 200, "a negative block size"),
     refused_loc("letter_header", b"abcdef" + b"\r\n" + std_index() % {n.encode(): 0 for n in KEYS} + b"OK" + CLOSE,
                 "letters read as 0: a 30000-byte block the file does not fill"),
+    Case("loc_is_a_folder", [Prompt("Can't find ENGINE.LOC", None, "OK", "right")],
+         [(0, b"ERROR: Couldn't open file: D:\\ENGINE.LOC")] + NOT_FOUND, log_level=3,
+         disc=both(remove("ENGINE.LOC"), lambda root: os.makedirs(os.path.join(root, "ENGINE.LOC"))),
+         doc="a folder named ENGINE.LOC cannot be opened"),
     Case("loc_letter_header_full_block", [Chooser(TITLES, "cancel")], [OPENED, VERSION_LINE], log_level=3,
          disc=put("ENGINE.LOC", loc_file(std_index(), std_texts(), header=b"abcdef", text_area_at=29998)),
          doc="letters read as 0: the texts begin at byte 29998"),
@@ -308,6 +316,9 @@ def rows_300():
 
 CATALOGUE_PROMPT = Prompt(NODOCINI, None, OK, "right")
 INI_CASES = [
+    Case("ini_is_a_folder", [CATALOGUE_PROMPT, Chooser([], "cancel")], [VERSION_LINE, choice(OK, NODOCINI)],
+         disc=both(remove("doc\\doc.ini"), lambda root: os.makedirs(os.path.join(root, "doc", "doc.ini"))),
+         doc="a folder named doc.ini is a catalogue that cannot be opened"),
     Case("ini_bare_lf", [Chooser(["Installation Guide\n", "User's Guide\n"], "ok")], [VERSION_LINE],
          [("reader", reader_cmd("D:", "guide.pdf"))],
          disc=ini(b"guide.pdf=Installation Guide\nusers.pdf=User's Guide\n"),
@@ -516,18 +527,25 @@ def set_drives(drives):
         _drives[0] = dict(drives)
 
 
+READER_KEYS = (w.CLASSES + "\\.pdf", w.CLASSES + "\\AcroExch.Document\\AcrobatVersion",
+               w.CLASSES + "\\AcroExch.Document\\shell\\open\\command")
+
+
 def set_reader(state):
-    if state == _registry[0]:
+    """(class, version, command) as the three registry values, or None: no reader.
+    Only the values that change are written."""
+    current = _registry[0]
+    if state == current:
         return
     if state is None:
         w.unregister_reader()
     else:
         if not os.path.isfile(os.path.join(w.DRIVE_C, "Reader", "reader.exe")):
             w.register_reader()
-        cls, version, command = state
-        w.reg_add(w.CLASSES + "\\.pdf", None, cls)
-        w.reg_add(w.CLASSES + "\\AcroExch.Document\\AcrobatVersion", None, version)
-        w.reg_add(w.CLASSES + "\\AcroExch.Document\\shell\\open\\command", None, command)
+            current = STD_READER
+        for i, key in enumerate(READER_KEYS):
+            if not isinstance(current, tuple) or current[i] != state[i]:
+                w.reg_add(key, None, state[i])
     _registry[0] = state
 
 
@@ -575,8 +593,7 @@ class HostileBase(unittest.TestCase):
         lay_disc(root)
         if case.disc:
             case.disc(root)
-        if case.prior is not None:
-            write(w.LOG_PATH, case.prior)
+        write(w.LOG_PATH, case.prior)
         if case.setup:
             case.setup()
 
@@ -651,7 +668,7 @@ class HostileBase(unittest.TestCase):
 
     def check_log(self, case):
         data = w.read_log() or b""
-        prior = case.kept or b""
+        prior = case.kept
         self.assertTrue(data.startswith(prior), "the earlier lines are intact")
         lines = data[len(prior):].split(b"\r\n")
         self.assertEqual(b"", lines.pop(), "the log ends in CR LF")

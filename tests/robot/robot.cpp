@@ -12,11 +12,13 @@
 //   windows                           every top-level window: hwnd, title, class, pid,
 //                                     exe, owner, visible; and "dpi", the screen's DPI
 //                                     as this (new) process sees it
-//   wait [FILTER] [--timeout S] [--gone]
+//   wait [FILTER] [--timeout S] [--gone] [--dump]
 //        wait (default 15 s) for a visible top-level window matching FILTER, and
-//        report it as "windows" does; with --gone, wait until none matches.
+//        report it as "windows" does; with --gone, wait until none matches; with
+//        --dump, a second line describes the window found as "dump" does.
 //        FILTER: --class C (default "#32770"), --title T, --owner-title T,
-//        --exe NAME (file name of the owning process, case-insensitive)
+//        --exe NAME (file name of the owning process, case-insensitive),
+//        --not HWND (pass over that window; may be given several times)
 //   dump HWND                         the window (rect, client, style, defid, focus) and
 //                                     every child: id, class, kind, text, style, visible,
 //                                     enabled, default, rect (screen), crect (relative to
@@ -160,10 +162,13 @@ struct Filter {
   std::wstring cls = L"#32770";
   std::wstring title, ownerTitle, exe;
   bool hasTitle = false, hasOwnerTitle = false, hasExe = false;
+  std::vector<HWND> passOver;  // windows already seen (a dialog that is closing)
 };
 
 bool Matches(HWND w, const Filter& f) {
   if (!IsWindowVisible(w)) return false;
+  for (HWND seen : f.passOver)
+    if (w == seen) return false;
   if (!f.cls.empty() && Class_Of(w) != f.cls) return false;
   if (f.hasTitle && Window_Text(w) != f.title) return false;
   if (f.hasOwnerTitle) {
@@ -208,13 +213,17 @@ int Cmd_Windows() {
   return 0;
 }
 
+int Cmd_Dump(HWND w);
+
 int Cmd_Wait(const std::vector<std::wstring>& a) {
   Filter f;
   double timeout = 15;
-  bool gone = false;
+  bool gone = false, dump = false;
   for (size_t i = 0; i < a.size(); ++i) {
     bool more = i + 1 < a.size();
     if (a[i] == L"--gone") gone = true;
+    else if (a[i] == L"--dump") dump = true;
+    else if (a[i] == L"--not" && more) f.passOver.push_back(Parse_Handle(a[++i].c_str()));
     else if (a[i] == L"--class" && more) f.cls = a[++i];
     else if (a[i] == L"--title" && more) f.title = a[++i], f.hasTitle = true;
     else if (a[i] == L"--owner-title" && more) f.ownerTitle = a[++i], f.hasOwnerTitle = true;
@@ -229,7 +238,7 @@ int Cmd_Wait(const std::vector<std::wstring>& a) {
       if (Matches(w, f)) { found = w; break; }
     if (!gone && found) {
       Emit(Describe_Top(found));
-      return 0;
+      return dump ? Cmd_Dump(found) : 0;
     }
     if (gone && !found) {
       Emit("\"gone\":true");

@@ -9,7 +9,7 @@ module gives those scripts, with the standard library only:
                test hosts)
   programs     start() -> Proc (background, deadline, output in a file),
                run() -> (exit code, output)
-  the robot    robot() -> list of JSON replies; wait_dialog(), dump(), click(),
+  the robot    robot() -> list of JSON replies; wait_dialog(), next_dialog(), dump(), click(),
                dblclick(), select(), cancel(), esc(), close(), windows(), control()
   waiting      wait_for(predicate, timeout) polls with a deadline
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
@@ -212,6 +212,19 @@ def wait_dialog(timeout=15, cls="#32770", title=None, owner_title=None, exe=None
     if exe is not None:
         args += ["--exe", exe]
     return robot(*args, timeout=timeout + 15)[0]
+
+
+def next_dialog(owner_title, seen=(), timeout=15, first=None):
+    """Waits for a visible dialog owned by the window titled owner_title that is
+    none of the windows in seen (a dialog that is still closing), and dumps it:
+    returns (hwnd, dump). first: a robot command (list) run just before, in the
+    same robot process, such as the click that ends the previous dialog."""
+    args = list(first) + ["--"] if first else []
+    args += ["wait", "--timeout", timeout, "--owner-title", owner_title, "--dump"]
+    for hwnd in seen:
+        args += ["--not", hwnd]
+    replies = robot(*args, timeout=timeout + 15)
+    return replies[-2]["hwnd"], replies[-1]
 
 
 def wait_gone(timeout=15, cls="#32770", title=None, owner_title=None, exe=None):

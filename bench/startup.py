@@ -135,7 +135,13 @@ def reg_add(key, name, data, view):
 def prepare_prefix(views):
     """The prefix with the disc as CD-ROM drive D:, the stand-in as the PDF reader
     (in each registry view a measured program reads), and the data folder."""
-    if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
+    windows = os.path.join(w.PREFIX, "drive_c", "windows")
+    if "32" in views and os.path.isdir(windows) and not os.path.isdir(os.path.join(windows, "syswow64")):
+        # Made before 32-bit Wine was installed: it cannot start i686 programs.
+        print("remaking the benchmark's Wine prefix for 32-bit programs")
+        w.quiet("wineserver", "-k")
+        shutil.rmtree(w.PREFIX)
+    if not os.path.isdir(os.path.join(windows, "system32")):
         print("creating the benchmark's Wine prefix in", w.PREFIX)
         os.makedirs(w.PREFIX, exist_ok=True)
         w.quiet("wineboot", "-i")

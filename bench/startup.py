@@ -169,7 +169,10 @@ def prepare_prefix(views):
 def lay_out_disc():
     if os.path.isdir(DISC):
         shutil.rmtree(DISC)
-    shutil.copytree(os.path.join(BUILD64, "disc"), DISC)
+    # Only the disc's own files: the build keeps its make files in that folder too.
+    source = os.path.join(BUILD64, "disc")
+    shutil.copytree(os.path.join(source, "doc"), os.path.join(DISC, "doc"))
+    shutil.copyfile(os.path.join(source, "ENGINE.LOC"), os.path.join(DISC, "ENGINE.LOC"))
 
 
 def put_on_disc(build):

@@ -78,7 +78,8 @@ INT_PTR CALLBACK Manual_List_Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
   }
 }
 
-static int Manual_Exists(const char* folder, const char* pattern) {
+static int Manual_Exists(void* context, const char* folder, const char* pattern) {
+  (void)context;
   char name[FIND_NAME_SIZE];
   unsigned int timeValue = 0;
   int isDirectory = 0;

@@ -24,6 +24,20 @@ char ViewerPath[256];
 
 enum { REG_TEXT_SIZE = 81 };  // longer registry texts make the read fail
 
+int Viewer_Terminate_Value(char* text, long count, long size) {
+  if (size <= 0) return 0;
+  if (count >= 0 && count <= size) {
+    if (count > 0 && text[count - 1] == '\0') return 1;
+    if (count < size) {
+      text[count] = '\0';
+      return 1;
+    }
+  }
+  // Too long, failed, or filling the buffer with no room left for the end.
+  text[0] = '\0';
+  return 0;
+}
+
 int Viewer_Class_Is_Reader(const char* text) {
   return Equal_Ignore_Ascii_Case(text, "AcroExch.Document");
 }

@@ -165,8 +165,9 @@ struct Piece {
   int line;          // physical line of the file
 };
 
-// The catalogue's lines as the program's fgets reads them (limit
-// CATALOGUE_READ_LIMIT). Replace with the catalogue's own reader once it takes a Byte_Source.
+// The catalogue's lines as the program's reader takes them (Bytes_Gets with
+// CATALOGUE_READ_LIMIT), for the findings line by line; what the chooser lists
+// comes from the catalogue's own reader (Simulate_Chooser).
 std::vector<Piece> Read_Catalogue_Pieces(const std::string& bytes) {
   std::vector<Piece> pieces;
   Byte_Source src;
@@ -207,32 +208,65 @@ struct Row {
   int hasEquals, exists, line;
 };
 
-void Simulate_Chooser(const std::vector<Row>& rows, int languageId, const char* system,
-                      int codePage) {
+// What the chooser's reading lists, found by the catalogue's own reader over
+// the catalogue's bytes: the existence probe answers from the disc's doc folder.
+struct Chooser_Read {
+  const Disc* disc;
+  std::string docPath;
+  std::vector<std::string> titles;
+};
+
+int Chooser_Exists(void* context, const char* /*folder*/, const char* pattern) {
+  const Chooser_Read* read = (const Chooser_Read*)context;
+  return !Disc_Match(*read->disc, read->docPath, pattern).empty();
+}
+
+void Chooser_Add(void* context, const char* title) { ((Chooser_Read*)context)->titles.push_back(title); }
+
+void Simulate_Chooser(const Disc& disc, const std::string& docPath, const std::string& bytes,
+                      const std::vector<Row>& rows, int languageId, const char* system, int codePage) {
   Chooser_List list;
   list.system = system;
-  std::vector<std::pair<std::string, int>> kept;  // title bytes, line
-  size_t i = 0;
-  for (; i < rows.size() && kept.size() < MANUAL_ROW_COUNT; i++) {
-    const Row& r = rows[i];
-    if (!r.exists) break;  // the program stops reading at a missing file
-    if (Catalogue_Is_Hidden(r.title.c_str(), languageId)) continue;
-    for (const auto& k : kept)
-      if (k.first == r.title)
-        Add(1, "doc/doc.ini", r.line,
-            "title " + Quoted(r.title) + " is also the title of line " + std::to_string(k.second) +
-                ": choosing it opens line " + std::to_string(k.second) + "'s manual");
-    kept.push_back({r.title, r.line});
-  }
-  if (kept.size() == MANUAL_ROW_COUNT && i < rows.size() && rows[i].exists) {
+  Chooser_Read read = {&disc, docPath, {}};
+  Byte_Source src;
+  Bytes_From_Memory(&src, bytes.data(), bytes.size());
+  Catalogue_Read_Source(&src, "doc", languageId, Chooser_Exists, Chooser_Add, &read);
+  // Same titles twice: name the lines, in the order the program reads them.
+  for (size_t i = 0; i < read.titles.size(); i++)
+    for (size_t j = 0; j < i; j++)
+      if (read.titles[j] == read.titles[i]) {
+        std::vector<int> lines;
+        for (const Row& r : rows)
+          if (r.title == read.titles[i] && !Catalogue_Is_Hidden(r.title.c_str(), languageId))
+            lines.push_back(r.line);
+        if (lines.size() >= 2)
+          Add(1, "doc/doc.ini", lines[1],
+              "title " + Quoted(read.titles[i]) + " is also the title of line " + std::to_string(lines[0]) +
+                  ": choosing it opens line " + std::to_string(lines[0]) + "'s manual");
+        break;
+      }
+  // The reader stops at 255 rows; anything it left unread would never be listed.
+  char more[CATALOGUE_READ_LIMIT];
+  if (ManualCount == MANUAL_ROW_COUNT && Bytes_Gets(&src, more, (int)dimof(more)) != NULL) {
     list.cut = 1;
-    Add(1, "doc/doc.ini", rows[i].line,
+    int line = 0;
+    size_t listed = 0;
+    for (const Row& r : rows) {
+      if (!r.exists) break;
+      if (Catalogue_Is_Hidden(r.title.c_str(), languageId)) continue;
+      if (++listed > MANUAL_ROW_COUNT) {
+        line = r.line;
+        break;
+      }
+    }
+    Add(1, "doc/doc.ini", line,
         std::string("the chooser holds 255 titles: on ") + system + " system this line and those after it are never listed");
   }
+  const std::vector<std::string>& kept = read.titles;
   // The list box sorts by the system's collation; ASCII case-insensitive order
   // is the approximation (titles outside ASCII may sort differently).
   std::vector<std::string> titles;
-  for (const auto& k : kept) titles.push_back(k.first);
+  for (const std::string& k : kept) titles.push_back(k);
   std::stable_sort(titles.begin(), titles.end(), [](const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t j = 0; j < n; j++) {
@@ -339,8 +373,8 @@ void Check_Catalogue(const Disc& disc, const std::vector<Root>& roots) {
     }
     rows.push_back(r);
   }
-  Simulate_Chooser(rows, 1033, "an English", 1252);
-  Simulate_Chooser(rows, JAPANESE_LANGUAGE_ID, "a Japanese", 932);
+  Simulate_Chooser(disc, doc->path, bytes, rows, 1033, "an English", 1252);
+  Simulate_Chooser(disc, doc->path, bytes, rows, JAPANESE_LANGUAGE_ID, "a Japanese", 932);
 }
 
 // ---- The reader's installers ----

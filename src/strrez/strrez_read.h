@@ -91,7 +91,7 @@ int Str_Fill_Placeholders(const char* text, const char* const* copies, int count
 
 // Walking the index entry by entry, as a lister of its keys sees it: bytes up
 // to the next visible one lie between entries; then key, count and count
-// pairs, read with the lookup's token reader.
+// pairs, read with the lookup's token reader. The walk begins after the header.
 struct Str_Walk {
   const char* index;
   size_t length;

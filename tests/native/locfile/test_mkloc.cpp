@@ -132,9 +132,10 @@ TEST_F(ShippedTexts, EveryKeyInEveryLanguageReadsBackItsOwnText) {
       for (const Loc_Text& t : entry->texts)
         if (t.code == lang.code) text = &t;
       ASSERT_NE(nullptr, text) << key << " has no " << lang.code << " text";
-      std::string want = text->bytes;
-      Loc_Expand_Newlines(&want);
-      EXPECT_EQ(want, Get(callerKey, lang.id)) << key << " in " << lang.code;
+      std::vector<char> want(text->bytes.begin(), text->bytes.end());
+      want.push_back('\0');
+      Str_Expand_Newlines(want.data());
+      EXPECT_EQ(want.data(), Get(callerKey, lang.id)) << key << " in " << lang.code;
     }
   }
 }

@@ -152,16 +152,20 @@ int Str_Read_Text(Byte_Source* src, char* text, size_t* length) {
       if (length != NULL) *length = stored - 2;
       return 1;
     }
-    if (c < 0) return 0;
+    // A reader that gives up leaves the empty text, never an unterminated one.
+    if (c < 0) break;
     text[stored++] = (char)c;
-    if (stored > STR_MAX_STORED) return 0;
+    if (stored > STR_MAX_STORED) break;
     before2 = before1;
     before1 = c == '^';
   }
+  text[0] = '\0';
+  return 0;
 }
 
 int Str_Read_At(Byte_Source* src, long textBase, long offset, char* text, size_t* length) {
   // TextBase is never negative, so only a huge offset can overflow the sum.
+  text[0] = '\0';
   if (offset > LONG_MAX - textBase || textBase + offset < 0) return 0;
   if (Bytes_Seek(src, textBase + offset) != 0) return 0;
   return Str_Read_Text(src, text, length);

@@ -68,7 +68,7 @@ int Str_Find_Pick(const char* index, size_t length, const char* key, const char*
 // carets and a byte that is not a caret (or the end). Stores at most
 // STR_MAX_STORED + 1 bytes into text (STR_TEXT_AREA bytes). 1 complete, with
 // the stored length (zero bytes included) in *length when length is not
-// NULL; 0 when it gave up.
+// NULL; 0 with the empty text when it gave up.
 int Str_Read_Text(Byte_Source* src, char* text, size_t* length);
 // The same at textBase + offset; 0 also for a position that cannot be reached.
 int Str_Read_At(Byte_Source* src, long textBase, long offset, char* text, size_t* length);

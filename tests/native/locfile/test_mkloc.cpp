@@ -323,6 +323,9 @@ TEST(MklocCheck, ReportsWhatTheProgramWouldMisread) {
        "ENG pair is not listed first"},
       {"no ENG", StrFile().Key("MSG_A").Text("FRA", "x").Bytes(), "no ENG text"},
       {"count too large", StrFile().Key("MSG_A").Text("ENG", "x").Count("2").Bytes(), "index ends inside"},
+      {"count past the pairs, entry follows",
+       StrFile().Key("MSG_A").Text("ENG", "x").Count("2").Key("MSG_B").Text("ENG", "y").Bytes(),
+       "MSG_A: the count says 2 pairs, but the entry ends after 1"},
       {"count not a number", StrFile().Key("MSG_A").Text("ENG", "x").Count("x").Bytes(), "not a number"},
       {"lower-case key", [] {
          StrFile f;

@@ -237,7 +237,7 @@ void Str_Walk_Start(Str_Walk* walk, const char* index, size_t length) {
   memset(walk, 0, sizeof *walk);
   walk->index = index;
   walk->length = Index_End(index, length);
-  walk->pos = walk->length < STR_HEADER_BYTES ? walk->length : STR_HEADER_BYTES;  // no entry
+  walk->pos = walk->length < (size_t)STR_HEADER_BYTES ? walk->length : (size_t)STR_HEADER_BYTES;
   walk->stop = STR_TOKEN_OK;
 }
 

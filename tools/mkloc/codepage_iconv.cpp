@@ -14,7 +14,7 @@ static iconv_t Converter(const char* to, const char* from) {
     char to[16], from[16];
     iconv_t cd;
   };
-  static Open open[16];
+  static Open open[16];  // room for both directions of all five code pages
   static int count = 0;
   for (int i = 0; i < count; i++)
     if (strcmp(open[i].to, to) == 0 && strcmp(open[i].from, from) == 0) {

@@ -108,6 +108,8 @@ TEST(StrrezRead, WalkUsesTheLookupsStopRules) {
       {"000000\r\nMSG_A 1 ENG 0 \r\nMSG_B", "MSG_A:1 ", STR_TOKEN_UNENDED, STR_WALK_KEY},
       {"000000\r\nMSG_A 1 " + std::string(256, 'E') + " 0 ", "MSG_A:0 ", STR_TOKEN_LONG, STR_WALK_CODE},
       {"000000\r\nMSG_A \r\n1 ENG 0 ", "", STR_TOKEN_LINE_BREAK, STR_WALK_COUNT},
+      // A negative count reads no pairs; its pairs are then walked as an entry.
+      {"000000\r\nMSG_A -1 ENG 0 \r\n", "MSG_A:0 ENG:0 ", STR_TOKEN_OK, 0},
       {"000000\r\nMSG_A 0 " + std::string(1, '\0') + "MSG_B 0 ", "MSG_A:0 ", STR_TOKEN_OK, 0},
   };
   for (const Case& c : cases) {

@@ -14,6 +14,7 @@
 #include "locfile.h"
 #include "manuals/catalogue.h"
 #include "manuals/viewer.h"
+#include "strrez/strrez_read.h"
 
 namespace {
 
@@ -143,16 +144,21 @@ void Check_String_File(const Disc& disc) {
                                    " systems see the English one");
         continue;
       }
-      // Only MSG_MESSAGE_INSERTCD is formatted, with one argument (the disc's name).
-      std::string marks = Loc_Placeholders(text->bytes);
+      // Only MSG_MESSAGE_INSERTCD is formatted, with one argument (the disc's
+      // name): it may hold one placeholder, ^0; the program fills no other.
+      // Placeholders are found by the String store's own rule.
       bool insertCd = strcmp(key, "MSG_MESSAGE_INSERTCD") == 0;
-      for (char digit : marks)
-        if (!(insertCd && digit == '0')) {
-          Add(1, loc->path, 0, std::string(key) + " " + code + " text holds ^" + digit +
+      int seen = 0;
+      for (const char* p = Str_Next_Placeholder(text->bytes.c_str()); p != NULL; p = Str_Next_Placeholder(p + 2)) {
+        char digit = p[1];
+        if (!insertCd || digit != '0' || ++seen > 1) {
+          Add(1, loc->path, 0, std::string(key) + " " + code + " text holds " +
+                                   (insertCd && digit == '0' ? "^0 more than once" : std::string("^") + digit) +
                                    ", which the program never fills" +
-                                   (insertCd ? " (only ^0, the disc's name)" : " (it takes no arguments)"));
+                                   (insertCd ? " (only one ^0, the disc's name)" : " (it takes no arguments)"));
           break;
         }
+      }
     }
   }
 }

@@ -5,6 +5,14 @@
 #include <stdio.h>
 #include <string.h>
 
+#ifdef _WIN32
+// msvcrt's own formatting, named so: whether plain vsnprintf means MinGW's C99
+// emulation depends on which headers came first (C++ ones switch it on).
+#define Crt_Vsnprintf _vsnprintf
+#else
+#define Crt_Vsnprintf vsnprintf
+#endif
+
 int Buf_Copy_N(char* dst, size_t size, const char* src, size_t n) {
   if (size == 0) return 0;
   size_t len = 0;
@@ -34,9 +42,9 @@ int Buf_Format(char* dst, size_t size, const char* fmt, ...) {
   if (size == 0) return 0;
   va_list args;
   va_start(args, fmt);
-  int n = vsnprintf(dst, size, fmt, args);
+  int n = Crt_Vsnprintf(dst, size, fmt, args);
   va_end(args);
-  // msvcrt's vsnprintf answers -1 for a cut text and may leave it unterminated.
+  // msvcrt's _vsnprintf answers -1 for a cut text and may leave it unterminated.
   dst[size - 1] = '\0';
   return n >= 0 && (size_t)n < size;
 }

@@ -102,23 +102,29 @@ int Copy_File(const char* existing, const char* new_path, int fail_if_exists) {
   return Log_Platform_Copy_File(existing, new_path, fail_if_exists);
 }
 
-// Writes to dst what follows the piece of src read from its middle (up to and
-// including the next line feed, at most 254 characters): the newer half, whole
-// lines only. Returns 1 when every byte was read and written.
-static int Copy_Newer_Half(FILE* src, FILE* dst) {
-  if (fseek(src, 0, SEEK_END) != 0) return 0;
-  long size = ftell(src);
-  if (size < 0 || fseek(src, size / 2, SEEK_SET) != 0) return 0;
+long Log_Trim_Start(Byte_Source* src) {
+  long size = Bytes_Length(src);
+  if (size < 0 || Bytes_Seek(src, size / 2) != 0) return -1;
+  // The piece is what a line read with limit 255 would take: the tail of the
+  // line in which the middle fell, so only whole lines are kept.
+  long taken = 0;
   int c = 0;
-  for (int taken = 0; taken < 254 && (c = getc(src)) != EOF && c != '\n'; taken++) {
+  while (taken < 254 && (c = Bytes_Get(src)) >= 0) {
+    taken++;
+    if (c == '\n') break;
   }
-  // The rest goes over in blocks: the 254-character pieces of a line-wise copy
-  // join up to the same bytes.
+  return size / 2 + taken;
+}
+
+int Log_Copy_Rest(Byte_Source* src, FILE* dst) {
+  // Blocks, not lines: the 254-character pieces of a line-wise copy join up
+  // to the same bytes.
   char block[4096];
   size_t n;
-  while ((n = fread(block, 1, dimof(block), src)) > 0)
+  while ((n = Bytes_Read(src, block, dimof(block))) > 0)
     if (fwrite(block, 1, n, dst) != n) return 0;
-  return !ferror(src);
+  // A short read is the end only if the stream says so; memory cannot fail.
+  return src->file == NULL || !ferror(src->file);
 }
 
 // The kept half is built beside the log and replaces it in one step, so a
@@ -136,7 +142,9 @@ void Log_Trim(void) {
     fclose(src);
     return;
   }
-  int ok = Copy_Newer_Half(src, dst);
+  Byte_Source bytes;
+  Bytes_From_File(&bytes, src);
+  int ok = Log_Trim_Start(&bytes) >= 0 && Log_Copy_Rest(&bytes, dst);
   fclose(src);
   if (fclose(dst) != 0) ok = 0;  // the last block is written out only here
   if (!ok || !Log_Platform_Replace(temp, LogPath)) Delete_Quietly(temp);

@@ -3,7 +3,7 @@
 #pragma once
 #include <stddef.h>
 
-extern char WindowsDirectory[256];  // cached on first use; only its drive letter is used
+#include "base/program.h"  // WindowsDirectory, the cache Data_Folder fills
 
 // Appends one line when level <= the configured level; 1 when handed to the
 // file, 0 otherwise. The first call of a run reads the settings and writes the header.

@@ -2,9 +2,20 @@
 // tests that need a fresh run.
 #pragma once
 #include <stddef.h>
+#include <stdio.h>
+
+#include "base/bytes.h"
 
 void Log_Read_Settings(void);
 void Log_Trim(void);
+
+// Trimming keeps what follows the piece read from the log's middle: from half
+// its size (rounded down), up to and including the next line feed, at most
+// 254 characters. Returns the offset where the kept part begins, the source
+// positioned there; -1 when the length is unknown or the seek fails.
+long Log_Trim_Start(Byte_Source* src);
+// Copies the rest of src to dst; 1 when every byte was read and written.
+int Log_Copy_Rest(Byte_Source* src, FILE* dst);
 const char* Log_Date(void);
 const char* Log_Time(void);
 int Delete_Quietly(const char* path);

@@ -2,6 +2,7 @@
 // table of rows and the viewer's command line. Portable; the dialog is in chooser_win.cpp.
 #include "manuals/catalogue.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "base/buf.h"
@@ -33,19 +34,19 @@ int Catalogue_Is_Hidden(const char* title, int languageId) {
   return strstr(upper, "JAPANESE") != NULL;
 }
 
-int Catalogue_Read_Stream(FILE* stream, const char* docFolder, int languageId,
+int Catalogue_Read_Source(Byte_Source* src, const char* docFolder, int languageId,
                           Catalogue_Exists_Fn exists, Catalogue_Add_Fn add, void* context) {
   char line[CATALOGUE_READ_LIMIT];
   char title[MANUAL_TEXT_SIZE];
   int row = 0;
   ManualCount = 0;
   // A line longer than 254 characters arrives in pieces, each taken as a line.
-  while (row < MANUAL_ROW_COUNT && fgets(line, (int)dimof(line), stream) != NULL) {
+  while (row < MANUAL_ROW_COUNT && Bytes_Gets(src, line, (int)dimof(line)) != NULL) {
     ManualRow* r = &ManualTable[row];
     Catalogue_Split_Line(line, strlen(line), r->fileName, dimof(r->fileName), title,
                          dimof(title));
     // Existence comes before the language filter: a hidden manual must exist too.
-    if (!exists(docFolder, r->fileName)) return 0;
+    if (!exists(context, docFolder, r->fileName)) return 0;
     BUF_COPY(r->title, title);
     if (Catalogue_Is_Hidden(r->title, languageId)) continue;  // the next line reuses the row
     add(context, r->title);
@@ -64,7 +65,9 @@ int Catalogue_Read(const char* sourceRoot, int languageId, Catalogue_Exists_Fn e
   if (!BUF_FORMAT(path, "%s\\doc.ini", folder)) return 0;
   FILE* stream = fopen(path, "rb");
   if (stream == NULL) return 0;
-  int whole = Catalogue_Read_Stream(stream, folder, languageId, exists, add, context);
+  Byte_Source src;
+  Bytes_From_File(&src, stream);
+  int whole = Catalogue_Read_Source(&src, folder, languageId, exists, add, context);
   fclose(stream);
   return whole;
 }

@@ -2,7 +2,8 @@
 // finding a title again and building the viewer's command line. No Win32 here.
 #pragma once
 #include <stddef.h>
-#include <stdio.h>
+
+#include "base/bytes.h"
 
 enum {
   MANUAL_ROW_COUNT = 255,    // rows, not 256
@@ -31,15 +32,16 @@ int Catalogue_Split_Line(const char* line, size_t length, char* name, size_t nam
 // 1 when the title must stay out of the list on a system of this language.
 int Catalogue_Is_Hidden(const char* title, int languageId);
 
-// Existence probe for a pattern inside a folder (1 found) and the list's sink.
-typedef int (*Catalogue_Exists_Fn)(const char* folder, const char* pattern);
+// Existence probe for a pattern inside a folder (1 found) and the list's sink;
+// both get the context handed to the read.
+typedef int (*Catalogue_Exists_Fn)(void* context, const char* folder, const char* pattern);
 typedef void (*Catalogue_Add_Fn)(void* context, const char* title);
 
-// Reads catalogue lines from stream into ManualTable (rows from 0, at most
+// Reads catalogue lines from the source into ManualTable (rows from 0, at most
 // MANUAL_ROW_COUNT), handing each kept title to add. docFolder is where the
 // files must exist. Returns 1 when the whole catalogue was read, 0 when a line
 // named a missing file (reading stops there; earlier rows stay).
-int Catalogue_Read_Stream(FILE* stream, const char* docFolder, int languageId,
+int Catalogue_Read_Source(Byte_Source* src, const char* docFolder, int languageId,
                           Catalogue_Exists_Fn exists, Catalogue_Add_Fn add, void* context);
 
 // Opens "<root>\doc\doc.ini" and reads it as above. 0 also when the file

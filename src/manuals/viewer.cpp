@@ -9,11 +9,34 @@
 #include "base/buf.h"
 #include "log/log.h"
 #include "manuals/manuals_platform.h"
-#include "shell/globals.h"
+#include "base/program.h"
+
+#ifdef _WIN32
+// msvcrt's own strtod by its link name: MinGW's headers send strtod to their
+// C99 one (a tenth of the program), and the text it gets here is a checked
+// plain decimal, which both read alike.
+extern "C" double __cdecl Crt_Strtod(const char* text, char** end) __MINGW_ASM_CALL(strtod);
+#else
+#define Crt_Strtod strtod
+#endif
 
 char ViewerPath[256];
 
 enum { REG_TEXT_SIZE = 81 };  // longer registry texts make the read fail
+
+int Viewer_Terminate_Value(char* text, long count, long size) {
+  if (size <= 0) return 0;
+  if (count >= 0 && count <= size) {
+    if (count > 0 && text[count - 1] == '\0') return 1;
+    if (count < size) {
+      text[count] = '\0';
+      return 1;
+    }
+  }
+  // Too long, failed, or filling the buffer with no room left for the end.
+  text[0] = '\0';
+  return 0;
+}
 
 int Viewer_Class_Is_Reader(const char* text) {
   return Equal_Ignore_Ascii_Case(text, "AcroExch.Document");
@@ -47,7 +70,7 @@ double Viewer_Version_Number(const char* text, size_t length) {
   // strtod only sees the checked span, so "inf", "nan" and hex never count.
   char number[REG_TEXT_SIZE];
   if (!Buf_Copy_N(number, dimof(number), text + start, at - start)) return 0.0;
-  return strtod(number, NULL);
+  return Crt_Strtod(number, NULL);
 }
 
 int Viewer_Path_From_Command(char* command, char* out, size_t outSize) {

@@ -2,13 +2,18 @@
 #pragma once
 #include <stddef.h>
 
-extern char ViewerPath[256];  // after Find_Viewer() == 1: unquoted, upper-case, ends in ".EXE"
+#include "base/program.h"  // ViewerPath, which Find_Viewer sets
 
 int Find_Viewer(void);      // 1 when version 3 or later is installed and its program exists
 void Install_Viewer(void);  // starts one installer, or returns when the user gives up
 
 // The deciding parts of the two operations, free of Windows calls.
 
+// Ends a registry value read into text as count bytes (count < 0: the read
+// failed) in a buffer of size bytes: a value stored with its terminator is
+// kept, one stored without it is terminated when there is room. 1 when text is
+// now terminated within size bytes, else 0 with text empty.
+int Viewer_Terminate_Value(char* text, long count, long size);
 // The ".pdf" class text names the reader: "AcroExch.Document", ASCII case ignored, nothing more.
 int Viewer_Class_Is_Reader(const char* text);
 // The decimal number at the start of text (white space, sign, digits, point,

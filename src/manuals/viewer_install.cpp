@@ -1,11 +1,11 @@
 // Starting the reader's installer from the disc, asking for the disc again for
 // as long as neither installer of the pair can be started.
 #include "base/buf.h"
+#include "base/program.h"
 #include "log/log.h"
 #include "manuals/manuals_platform.h"
 #include "manuals/viewer.h"
 #include "prompts/prompts.h"
-#include "shell/globals.h"
 #include "strrez/strrez.h"
 
 // The string lookup upper-cases keys in place, so they live in writable storage.

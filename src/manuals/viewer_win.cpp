@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "manuals/manuals_platform.h"
+#include "manuals/viewer.h"
 
 int Viewer_Reg_Open(const char* name, Viewer_Key* key) {
   HKEY opened = 0;
@@ -13,18 +14,8 @@ int Viewer_Reg_Open(const char* name, Viewer_Key* key) {
 
 int Viewer_Reg_Read(Viewer_Key key, const char* subKey, char* out, long size) {
   LONG count = size;  // a text that needs more than size bytes fails the read
-  if (RegQueryValueA((HKEY)key, subKey, out, &count) != ERROR_SUCCESS || count > size) {
-    out[0] = '\0';
-    return 0;
-  }
-  // A value stored without its terminator gets one, if there is room.
-  if (count > 0 && out[count - 1] == '\0') return 1;
-  if (count < size) {
-    out[count] = '\0';
-    return 1;
-  }
-  out[0] = '\0';
-  return 0;
+  if (RegQueryValueA((HKEY)key, subKey, out, &count) != ERROR_SUCCESS) count = -1;
+  return Viewer_Terminate_Value(out, count, size);
 }
 
 void Viewer_Reg_Close(Viewer_Key key) { RegCloseKey((HKEY)key); }

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "base/buf.h"
+#include "base/program_win.h"
 #include "prompts/prompts_internal.h"
 #include "prompts/prompts_platform.h"
 #include "resources/resource.h"
-#include "shell/window.h"
 
 INT_PTR CALLBACK Prompt_Dialog_Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -4,15 +4,15 @@
 #include <string.h>
 
 #include "base/buf.h"
+#include "base/program.h"
+#include "base/program_win.h"
 #include "log/log.h"
 #include "manuals/chooser.h"
 #include "manuals/find_file.h"
 #include "manuals/viewer.h"
 #include "prompts/prompts.h"
-#include "shell/globals.h"
 #include "shell/launch.h"
 #include "shell/launch_paths.h"
-#include "shell/window.h"
 #include "strrez/strrez.h"
 
 int Probe_System_Language(void) {

@@ -2,8 +2,8 @@
 // asked for, then the end. The exit code is the quit message's, 0.
 #include <windows.h>
 
+#include "base/program.h"
 #include "manuals/viewer.h"
-#include "shell/globals.h"
 #include "shell/launch.h"
 #include "shell/window.h"
 #include "strrez/strrez.h"

@@ -3,6 +3,8 @@
 #pragma once
 #include <stddef.h>
 
+#include "strrez/strrez_read.h"
+
 enum { STR_SLOT_COUNT = 5 };
 
 short Str_Open(short slot, const char* path);  // 1 when this call loaded the file
@@ -19,7 +21,6 @@ char* Str_Get(short slot, char* key, char* out, size_t outSize);
 char* Str_Format(short slot, char* key, char* out, size_t outSize,
                  const char* const* args, int argCount);
 
-short Str_Count_Placeholders(const char* text);
-void Str_Expand_Newlines(char* text);
+// Str_Count_Placeholders and Str_Expand_Newlines come with the reading rules.
 
 #define STR_GET(slot, key, arr) Str_Get((slot), (key), (arr), dimof(arr))

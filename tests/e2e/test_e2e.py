@@ -66,7 +66,8 @@ def fill_disc(root, engine=True, pdfs=True, program=True, catalogue_file=True):
         shutil.rmtree(root)
     os.makedirs(root)
     if program:
-        shutil.copyfile(os.path.join(DISC_SOURCE, "DOCVIEW.EXE"), os.path.join(root, "DOCVIEW.EXE"))
+        # The program under test (DV_DOCVIEW: the x86_64 or the i686 build's).
+        shutil.copyfile(w.DOCVIEW, os.path.join(root, "DOCVIEW.EXE"))
     if engine:
         shutil.copyfile(os.path.join(DISC_SOURCE, "ENGINE.LOC"), os.path.join(root, "ENGINE.LOC"))
     doc = os.path.join(root, "doc")

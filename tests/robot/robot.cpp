@@ -10,18 +10,33 @@
 //
 // Commands:
 //   windows                           every top-level window: hwnd, title, class, pid,
-//                                     exe, owner, visible
-//   wait [FILTER] [--timeout S] [--gone]
+//                                     exe, owner, visible; and "dpi", the screen's DPI
+//                                     as this (new) process sees it
+//   wait [FILTER] [--timeout S] [--gone] [--dump]
 //        wait (default 15 s) for a visible top-level window matching FILTER, and
-//        report it as "windows" does; with --gone, wait until none matches.
+//        report it as "windows" does; with --gone, wait until none matches; with
+//        --dump, a second line describes the window found as "dump" does.
 //        FILTER: --class C (default "#32770"), --title T, --owner-title T,
-//        --exe NAME (file name of the owning process, case-insensitive)
+//        --exe NAME (file name of the owning process, case-insensitive),
+//        --not HWND (pass over that window; may be given several times)
 //   dump HWND                         the window (rect, client, style, defid, focus) and
 //                                     every child: id, class, kind, text, style, visible,
 //                                     enabled, default, rect (screen), crect (relative to
-//                                     the dialog's client area); list boxes add items, sel
+//                                     the dialog's client area); list boxes add items, sel.
+//                                     With robot_hook.dll beside the robot, each control
+//                                     also gets "fits" (its text is drawn uncut), "need"
+//                                     and "room" [cx,cy] in pixels, and "font" {face,
+//                                     height}: measured in the target's own thread with the
+//                                     control's WM_GETFONT font (buttons: one line inside
+//                                     the 3-D edge; statics: DrawText DT_WORDBREAK in the
+//                                     client width; list boxes: every item in one line,
+//                                     "need" the widest, "items_cut" how many do not fit).
+//                                     "measured" at the top says whether that worked.
 //   click HWND ID                     post WM_COMMAND (ID, BN_CLICKED, control) as a click does
 //   dblclick HWND ID INDEX            select list entry INDEX, post WM_COMMAND (ID, LBN_DBLCLK)
+//   select HWND ID INDEX              select list entry INDEX (LB_SETCURSEL), nothing more
+//        click, dblclick and select refuse a control that is hidden or disabled
+//        (ok false, "error" says which), as a user could not reach it
 //   cancel HWND                       post WM_COMMAND IDCANCEL as the dialog manager does for Esc
 //   esc HWND                          post a real Esc key (down and up) to the focused control
 //   close HWND                        post WM_SYSCOMMAND SC_CLOSE, then WM_CLOSE
@@ -39,6 +54,8 @@
 
 #include <string>
 #include <vector>
+
+#include "robot_measure.h"
 
 namespace {
 
@@ -145,10 +162,13 @@ struct Filter {
   std::wstring cls = L"#32770";
   std::wstring title, ownerTitle, exe;
   bool hasTitle = false, hasOwnerTitle = false, hasExe = false;
+  std::vector<HWND> passOver;  // windows already seen (a dialog that is closing)
 };
 
 bool Matches(HWND w, const Filter& f) {
   if (!IsWindowVisible(w)) return false;
+  for (HWND seen : f.passOver)
+    if (w == seen) return false;
   if (!f.cls.empty() && Class_Of(w) != f.cls) return false;
   if (f.hasTitle && Window_Text(w) != f.title) return false;
   if (f.hasOwnerTitle) {
@@ -176,23 +196,34 @@ HWND Parse_Handle(const wchar_t* s) { return (HWND)(INT_PTR)wcstoll(s, NULL, 0);
 
 // ---- Commands --------------------------------------------------------------
 
+int Screen_Dpi() {
+  HDC dc = GetDC(NULL);
+  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ReleaseDC(NULL, dc);
+  return dpi;
+}
+
 int Cmd_Windows() {
   std::string list;
   for (HWND w : Top_Windows()) {
     if (!list.empty()) list += ",";
     list += "{" + Describe_Top(w) + "}";
   }
-  Emit("\"windows\":[" + list + "]");
+  Emit("\"dpi\":" + Num(Screen_Dpi()) + ",\"windows\":[" + list + "]");
   return 0;
 }
+
+int Cmd_Dump(HWND w);
 
 int Cmd_Wait(const std::vector<std::wstring>& a) {
   Filter f;
   double timeout = 15;
-  bool gone = false;
+  bool gone = false, dump = false;
   for (size_t i = 0; i < a.size(); ++i) {
     bool more = i + 1 < a.size();
     if (a[i] == L"--gone") gone = true;
+    else if (a[i] == L"--dump") dump = true;
+    else if (a[i] == L"--not" && more) f.passOver.push_back(Parse_Handle(a[++i].c_str()));
     else if (a[i] == L"--class" && more) f.cls = a[++i];
     else if (a[i] == L"--title" && more) f.title = a[++i], f.hasTitle = true;
     else if (a[i] == L"--owner-title" && more) f.ownerTitle = a[++i], f.hasOwnerTitle = true;
@@ -207,7 +238,7 @@ int Cmd_Wait(const std::vector<std::wstring>& a) {
       if (Matches(w, f)) { found = w; break; }
     if (!gone && found) {
       Emit(Describe_Top(found));
-      return 0;
+      return dump ? Cmd_Dump(found) : 0;
     }
     if (gone && !found) {
       Emit("\"gone\":true");
@@ -218,7 +249,61 @@ int Cmd_Wait(const std::vector<std::wstring>& a) {
   }
 }
 
-std::string Describe_Child(HWND dialog, HWND c) {
+// ---- Text measurement in the target (see robot_hook.cpp) -------------------
+
+struct Measurer {
+  HHOOK hook = NULL;
+  HANDLE mapping = NULL;
+  Robot_Measure* shared = nullptr;
+  UINT message = 0;
+};
+
+bool Measure_Start(Measurer* m, HWND dialog) {
+  wchar_t dll[MAX_PATH];
+  DWORD n = GetModuleFileNameW(NULL, dll, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  wchar_t* slash = wcsrchr(dll, L'\\');
+  if (slash == nullptr || (size_t)(slash - dll) + 16 >= MAX_PATH) return false;
+  wcscpy(slash + 1, L"robot_hook.dll");
+  HMODULE module = LoadLibraryW(dll);
+  if (module == NULL) return false;
+  HOOKPROC proc = (HOOKPROC)(void*)GetProcAddress(module, "Robot_Hook_Proc");
+  if (proc == nullptr) return false;
+  wchar_t name[64];
+  swprintf(name, 64, L"%ls%lu", DV_ROBOT_MEASURE_MAPPING, (unsigned long)GetCurrentProcessId());
+  m->mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(Robot_Measure), name);
+  if (m->mapping == NULL) return false;
+  m->shared = (Robot_Measure*)MapViewOfFile(m->mapping, FILE_MAP_WRITE, 0, 0, sizeof(Robot_Measure));
+  if (m->shared == nullptr) return false;
+  m->message = RegisterWindowMessageW(DV_ROBOT_MEASURE_MESSAGE);
+  m->hook = SetWindowsHookExW(WH_CALLWNDPROC, proc, module, GetWindowThreadProcessId(dialog, NULL));
+  return m->hook != NULL;
+}
+
+void Measure_Stop(Measurer* m) {
+  if (m->hook) UnhookWindowsHookEx(m->hook);
+  if (m->shared) UnmapViewOfFile(m->shared);
+  if (m->mapping) CloseHandle(m->mapping);
+}
+
+// The control's measurement as JSON fields (leading comma), or "" when the hook did not answer.
+std::string Measure_Control(Measurer* m, HWND c) {
+  if (m->hook == NULL) return "";
+  memset(m->shared, 0, sizeof *m->shared);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(c, m->message, (WPARAM)GetCurrentProcessId(), 0, SMTO_ABORTIFHUNG, 3000, &r);
+  Robot_Measure got = *m->shared;
+  if (!got.done) return "";
+  got.font_face[LF_FACESIZE - 1] = 0;
+  std::string s = std::string(",\"fits\":") + (got.fits ? "true" : "false");
+  s += ",\"need\":[" + Num(got.need_cx) + "," + Num(got.need_cy) + "]";
+  s += ",\"room\":[" + Num(got.room_cx) + "," + Num(got.room_cy) + "]";
+  s += ",\"font\":{\"face\":" + Json_Text(got.font_face) + ",\"height\":" + Num(got.font_height) + "}";
+  if (_wcsicmp(Class_Of(c).c_str(), L"ListBox") == 0) s += ",\"items_cut\":" + Num(got.items_cut);
+  return s;
+}
+
+std::string Describe_Child(HWND dialog, HWND c, Measurer* measurer) {
   std::wstring cls = Class_Of(c);
   LONG style = GetWindowLongW(c, GWL_STYLE);
   std::string kind = "other";
@@ -268,7 +353,7 @@ std::string Describe_Child(HWND dialog, HWND c) {
     }
     s += ",\"items\":[" + items + "],\"sel\":" + Num((int)(LRESULT)sel);
   }
-  return s + "}";
+  return s + Measure_Control(measurer, c) + "}";
 }
 
 int Cmd_Dump(HWND w) {
@@ -289,30 +374,57 @@ int Cmd_Dump(HWND w) {
   s += ",\"defid\":" + Num(HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : -1);
   s += ",\"focus_id\":" + Num(focus ? GetDlgCtrlID(focus) : -1);
   s += ",\"screen\":[" + Num(GetSystemMetrics(SM_CXSCREEN)) + "," + Num(GetSystemMetrics(SM_CYSCREEN)) + "]";
+  Measurer measurer;
+  bool measured = Measure_Start(&measurer, w);
+  s += std::string(",\"dpi\":") + Num(Screen_Dpi());
   std::string kids;
   for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     if (!kids.empty()) kids += ",";
-    kids += Describe_Child(w, c);
+    kids += Describe_Child(w, c, &measurer);
   }
-  Emit(s + ",\"controls\":[" + kids + "]");
+  Measure_Stop(&measurer);
+  measured = measured && kids.find("\"fits\"") != std::string::npos;
+  Emit(s + std::string(",\"measured\":") + (measured ? "true" : "false") + ",\"controls\":[" + kids + "]");
   return 0;
 }
 
+// A user can only act on a control that shows and takes input: the robot
+// refuses the others, so a test cannot press what nobody could.
+const char* Unusable(HWND c) {
+  if (!c) return "no such control";
+  if (!IsWindowVisible(c)) return "control is hidden";
+  if (!IsWindowEnabled(c)) return "control is disabled";
+  return NULL;
+}
+
 int Cmd_Click(HWND w, int id) {
-  HWND c = GetDlgItem(w, id);
   if (!IsWindow(w)) return Fail("click", "no such window");
+  HWND c = GetDlgItem(w, id);
+  if (const char* why = Unusable(c)) return Fail("click", why);
   if (!PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)c)) return Fail("click", "post failed");
   Emit("");
   return 0;
 }
 
 int Cmd_Dblclick(HWND w, int id, int index) {
+  if (!IsWindow(w)) return Fail("dblclick", "no such window");
   HWND c = GetDlgItem(w, id);
-  if (!c) return Fail("dblclick", "no such control");
+  if (const char* why = Unusable(c)) return Fail("dblclick", why);
   DWORD_PTR r = 0;
   SendMessageTimeoutW(c, LB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 3000, &r);
   if ((LRESULT)r == LB_ERR) return Fail("dblclick", "no such entry");
   if (!PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), (LPARAM)c)) return Fail("dblclick", "post failed");
+  Emit("");
+  return 0;
+}
+
+int Cmd_Select(HWND w, int id, int index) {
+  if (!IsWindow(w)) return Fail("select", "no such window");
+  HWND c = GetDlgItem(w, id);
+  if (const char* why = Unusable(c)) return Fail("select", why);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(c, LB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 3000, &r);
+  if ((LRESULT)r == LB_ERR) return Fail("select", "no such entry");
   Emit("");
   return 0;
 }
@@ -401,6 +513,7 @@ int Run(const std::vector<std::wstring>& cmd) {
   if (name == L"dump" && a.size() == 1) return Cmd_Dump(w);
   if (name == L"click" && a.size() == 2) return Cmd_Click(w, _wtoi(a[1].c_str()));
   if (name == L"dblclick" && a.size() == 3) return Cmd_Dblclick(w, _wtoi(a[1].c_str()), _wtoi(a[2].c_str()));
+  if (name == L"select" && a.size() == 3) return Cmd_Select(w, _wtoi(a[1].c_str()), _wtoi(a[2].c_str()));
   if (name == L"cancel" && a.size() == 1) return Cmd_Cancel(w);
   if (name == L"esc" && a.size() == 1) return Cmd_Esc(w);
   if (name == L"close" && a.size() == 1) return Cmd_Close(w);

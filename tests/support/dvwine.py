@@ -5,10 +5,12 @@ under the build folder; ctest hands a script DV_BUILD and DV_SOURCE. This
 module gives those scripts, with the standard library only:
 
   paths        BUILD, SOURCE, PREFIX, DRIVE_C, DATA_DIR, LOG_PATH, win_path()
+  under test   DOCVIEW (the DOCVIEW.EXE under test), PROGRAMS (that build's
+               test hosts)
   programs     start() -> Proc (background, deadline, output in a file),
                run() -> (exit code, output)
-  the robot    robot() -> list of JSON replies; wait_dialog(), dump(), click(),
-               dblclick(), cancel(), esc(), close(), windows(), control()
+  the robot    robot() -> list of JSON replies; wait_dialog(), next_dialog(), dump(), click(),
+               dblclick(), select(), cancel(), esc(), close(), windows(), control()
   waiting      wait_for(predicate, timeout) polls with a deadline
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
                ctrl_hold_until(path) -> Proc of the robot holding it
@@ -17,6 +19,7 @@ module gives those scripts, with the standard library only:
                the stand-in as the PDF reader, unregister_reader() removes it
   drives       set_cd_drives() maps folders as CD-ROM drives
   screenshot   screenshot(png_path) of the whole Xvfb display
+  strings      make_string_file() writes a string file with the string-file tool
 
 Every wait has a deadline; nothing sleeps for long. A program that overruns
 its deadline is killed. Texts from the robot come as str (the user's view).
@@ -38,6 +41,13 @@ DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
 RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
 ROBOT = os.path.join(BUILD, "robot.exe")
+# The build under test (see dv_wine_script_test_each_build): its DOCVIEW.EXE and
+# its test hosts; the robot, the stand-in and the prefix are always BUILD's.
+DOCVIEW = os.path.realpath(os.environ.get("DV_DOCVIEW") or os.path.join(BUILD, "disc", "DOCVIEW.EXE"))
+PROGRAMS = os.path.realpath(os.environ.get("DV_PROGRAMS") or BUILD)
+# Every Wine start goes through the 64-bit loader, whether or not 32-bit Wine is
+# installed (see tests/wine/bin/wine).
+SHIM_DIR = os.path.join(SOURCE, "tests", "wine", "bin")
 
 # Control ids and template names come from the product's own header.
 def resource_ids():
@@ -65,6 +75,7 @@ def display():
 def wine_env(lc_all=None):
     """Environment for a Windows program: the tests' prefix and display."""
     env = dict(os.environ)
+    env["PATH"] = SHIM_DIR + os.pathsep + env.get("PATH", os.defpath)
     env.update(WINEPREFIX=PREFIX, DISPLAY=display(),
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                LC_ALL=lc_all or os.environ.get("DV_LC_ALL") or "C.UTF-8")
@@ -203,6 +214,19 @@ def wait_dialog(timeout=15, cls="#32770", title=None, owner_title=None, exe=None
     return robot(*args, timeout=timeout + 15)[0]
 
 
+def next_dialog(owner_title, seen=(), timeout=15, first=None):
+    """Waits for a visible dialog owned by the window titled owner_title that is
+    none of the windows in seen (a dialog that is still closing), and dumps it:
+    returns (hwnd, dump). first: a robot command (list) run just before, in the
+    same robot process, such as the click that ends the previous dialog."""
+    args = list(first) + ["--"] if first else []
+    args += ["wait", "--timeout", timeout, "--owner-title", owner_title, "--dump"]
+    for hwnd in seen:
+        args += ["--not", hwnd]
+    replies = robot(*args, timeout=timeout + 15)
+    return replies[-2]["hwnd"], replies[-1]
+
+
 def wait_gone(timeout=15, cls="#32770", title=None, owner_title=None, exe=None):
     """Waits until no visible window matches; raises RobotError on timeout."""
     args = ["wait", "--gone", "--timeout", timeout, "--class", cls]
@@ -231,6 +255,10 @@ def click(hwnd, cid):
 
 def dblclick(hwnd, cid, index):
     robot("dblclick", hwnd, cid, index)
+
+
+def select(hwnd, cid, index):
+    robot("select", hwnd, cid, index)
 
 
 def cancel(hwnd):
@@ -273,10 +301,23 @@ def ctrl_hold_until(path, timeout=30):
     Wine re-reads the X keymap when one of its windows is activated, so X must
     see the key down too; X lets an XTEST key go when its client exits, so the
     xdotool process stays alive for the whole hold."""
-    x = subprocess.Popen(["xdotool", "keydown", "ctrl", "sleep", str(timeout + 5), "keyup", "ctrl"],
+    fd, pressed = tempfile.mkstemp(prefix="dvctrl-")
+    os.close(fd)
+    os.unlink(pressed)
+    # xdotool touches the file once it has pressed the key.
+    x = subprocess.Popen(["xdotool", "keydown", "ctrl", "exec", "--sync", "--args", "2", "touch", pressed,
+                          "sleep", str(timeout + 5), "keyup", "ctrl"],
                          env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
-    time.sleep(0.2)  # xdotool has pressed the key by now
+    try:
+        wait_for(lambda: os.path.exists(pressed) or x.poll() is not None, 15, what="xdotool pressing Ctrl")
+    except Exception:
+        x.kill()
+        x.wait()
+        raise
+    if not os.path.exists(pressed):
+        raise RobotError("xdotool could not press Ctrl (exit %s)" % x.returncode)
+    os.unlink(pressed)
     proc = start(ROBOT, ["ctrl", "hold", "--until", win_path(path), "--timeout", timeout],
                  deadline=timeout + 30)
     proc.xdotool = x
@@ -343,9 +384,15 @@ def write_records(log_level):
 
 # ---- registry and screen -----------------------------------------------------
 
+# The registry is always written in its 64-bit view: HKLM\Software\Wine\Drives
+# only reaches the mount manager there, and a 32-bit program reads the classes
+# written there too.
+REG_VIEW = "/reg:64"
+
+
 def reg_add(key, name=None, data="", kind="REG_SZ"):
     """Sets a value in the prefix's registry (name None: the key's default value)."""
-    args = ["add", key, "/f", "/t", kind, "/d", data]
+    args = ["add", key, "/f", "/t", kind, "/d", data, REG_VIEW]
     args += ["/ve"] if name is None else ["/v", name]
     rc, out = run("reg", args)
     if rc != 0:
@@ -354,7 +401,7 @@ def reg_add(key, name=None, data="", kind="REG_SZ"):
 
 def reg_delete(key):
     """Removes a key and everything under it; a missing key is no error."""
-    run("reg", ["delete", key, "/f"])
+    run("reg", ["delete", key, "/f", REG_VIEW])
 
 
 def quiet(*args):
@@ -376,7 +423,7 @@ def set_cd_drives(drives, letters="de"):
             os.symlink(os.path.realpath(drives[letter]), link)
             reg_add("HKLM\\Software\\Wine\\Drives", letter + ":", "cdrom")
         else:
-            run("reg", ["delete", "HKLM\\Software\\Wine\\Drives", "/v", letter + ":", "/f"])
+            run("reg", ["delete", "HKLM\\Software\\Wine\\Drives", "/v", letter + ":", "/f", REG_VIEW])
     quiet("wineserver", "-k")
     quiet("wineserver", "-w")
 
@@ -422,3 +469,30 @@ def screenshot(png_path):
     """Saves the whole Xvfb display as a PNG."""
     subprocess.run(["import", "-window", "root", "-display", display(), png_path],
                    check=True, stdin=subprocess.DEVNULL, timeout=30)
+
+
+# ---- string files --------------------------------------------------------------
+
+# The native build's string-file tool (DV_MKLOC from ctest; else the usual place).
+MKLOC = os.environ.get("DV_MKLOC") or os.path.join(SOURCE, "build", "native", "bin", "mkloc")
+
+
+def make_string_file(path, entries):
+    """Writes the string file at path with mkloc (the disc authors' tool and its
+    writer), from entries: (key, {code: text}) with texts as str; the tool
+    stores each in its language's code page."""
+    source = ""
+    for key, by_code in entries:
+        source += "[%s]\n" % key
+        for code, text in by_code.items():
+            source += "%s: %s\n" % (code, text)
+    fd, source_path = tempfile.mkstemp(prefix="dvstrings-", suffix=".txt")
+    try:
+        with os.fdopen(fd, "wb") as f:
+            f.write(source.encode("utf-8"))
+        p = subprocess.run([MKLOC, source_path, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT, timeout=60)
+        if p.returncode != 0:
+            raise RuntimeError("mkloc failed (%s): %s" % (p.returncode, p.stdout.decode("utf-8", "replace")))
+    finally:
+        os.unlink(source_path)

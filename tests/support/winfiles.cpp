@@ -1,7 +1,9 @@
-// Whole-file reads and writes and folder removal for the Windows-side tests.
+// Whole-file reads and writes, temporary folders and folder removal for the
+// Windows-side tests.
 #include "winfiles.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 std::string Read_File(const std::string& path) {
@@ -38,4 +40,28 @@ void Remove_Tree(const std::string& path) {
     FindClose(h);
   }
   RemoveDirectoryA(path.c_str());
+}
+
+std::string Make_Temp_Folder(const std::string& prefix) {
+  char base[MAX_PATH];
+  DWORD n = GetTempPathA(MAX_PATH, base);
+  if (n == 0 || n >= MAX_PATH) return "";
+  // The process id keeps parallel programs apart, the counter one program's folders.
+  static unsigned counter = 0;
+  for (int tries = 0; tries < 100; tries++) {
+    char name[64];
+    snprintf(name, sizeof name, "%lu-%u", (unsigned long)GetCurrentProcessId(), counter++);
+    std::string path = std::string(base) + prefix + name;
+    if (CreateDirectoryA(path.c_str(), NULL)) return path;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
+  }
+  return "";
+}
+
+std::string Test_Run_Program(const char* relative) {
+  const char* build = getenv("DV_BUILD");
+  std::string out = std::string("Z:") + (build ? build : "/DV_BUILD-unset") + relative;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
 }

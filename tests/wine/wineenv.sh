@@ -3,6 +3,8 @@
 # Wine prefix under the build folder (never ~/.wine), with its wineserver kept up.
 set -eu
 cmd=$1 build=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+export PATH="$here/bin:$PATH"  # the 64-bit loader (see bin/wine)
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 state=$build/wine-state
@@ -36,9 +38,19 @@ start() {
   [ -n "$number" ] || { echo "Xvfb did not start"; exit 1; }
   echo ":$number" >"$state/xvfb.display"
   export DISPLAY=$(cat "$state/xvfb.display")
+  # Where 32-bit programs can run the prefix must be a WoW64 one, made with
+  # 32-bit Wine present: one made before it was installed is made afresh.
+  wow64=
+  if [ -x /usr/lib/wine/wine ] && "$here/can_run_i386.sh"; then wow64=yes; fi
+  if [ -n "$wow64" ] && [ -d "$WINEPREFIX" ] && [ ! -f "$WINEPREFIX/.dv-wow64" ]; then
+    echo "making the Wine prefix afresh for 32-bit programs"
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     echo "creating Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 </dev/null || true
+    if [ -n "$wow64" ]; then touch "$WINEPREFIX/.dv-wow64"; fi
   fi
   wineserver -p >/dev/null 2>&1 </dev/null || true  # stay up between tests: each program then starts in well under a second
   wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true

@@ -3,6 +3,8 @@
 # usage: winrun.sh BUILD PROGRAM [ARGS...]; DV_LC_ALL sets the system language (LC_ALL).
 set -eu
 build=$(realpath "$1"); shift
+export PATH="$(cd "$(dirname "$0")" && pwd)/bin:$PATH"  # the 64-bit loader (see bin/wine)
+export DV_BUILD=$build  # the test run's build: the robot, the stand-in (either build's tests use them)
 export WINEPREFIX=$build/wineprefix WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export DISPLAY=$(cat "$build/wine-state/xvfb.display")

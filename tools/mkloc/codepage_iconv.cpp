@@ -4,9 +4,33 @@
 #include <errno.h>
 #include <iconv.h>
 #include <stdio.h>
+#include <string.h>
+
+// Opening a converter loads its tables: each direction is opened once and
+// reset before every use (mkloc converts every text several times, a fuzzer
+// millions of times).
+static iconv_t Converter(const char* to, const char* from) {
+  struct Open {
+    char to[16], from[16];
+    iconv_t cd;
+  };
+  static Open open[16];  // room for both directions of all five code pages
+  static int count = 0;
+  for (int i = 0; i < count; i++)
+    if (strcmp(open[i].to, to) == 0 && strcmp(open[i].from, from) == 0) {
+      iconv(open[i].cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+      return open[i].cd;
+    }
+  iconv_t cd = iconv_open(to, from);
+  if (cd == (iconv_t)-1 || count == (int)(sizeof open / sizeof open[0])) return cd;
+  snprintf(open[count].to, sizeof open[count].to, "%s", to);
+  snprintf(open[count].from, sizeof open[count].from, "%s", from);
+  open[count++].cd = cd;
+  return cd;
+}
 
 static bool Convert(const char* to, const char* from, const std::string& in, std::string* out) {
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = Converter(to, from);
   if (cd == (iconv_t)-1) return false;
   out->clear();
   char* src = const_cast<char*>(in.data());
@@ -27,7 +51,6 @@ static bool Convert(const char* to, const char* from, const std::string& in, std
     ok = false;  // EILSEQ (unrepresentable or invalid) or EINVAL (truncated sequence)
     break;
   }
-  iconv_close(cd);
   return ok;
 }
 

@@ -1,26 +1,25 @@
-// mkloc's core: source parsing, building, and reading a string file back with
-// the same rules as the program's String store (see locfile.h).
+// mkloc's core: source parsing, building, and reading a string file back
+// through the program's own reading code (strrez_read.h; see locfile.h).
 #include "locfile.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "codepage.h"
 #include "strfile_writer.h"
+#include "strrez/strrez_read.h"
 
 namespace {
 
-// The reader gives up once it has stored more than 512 bytes, closing carets included.
-const size_t kMaxTextBytes = 510;
+const size_t kMaxTextBytes = STR_MAX_TEXT;
 // Callers hold looked-up texts in 256-byte buffers.
 const size_t kShownTextBytes = 255;
-// The longest token the lookup reads.
-const size_t kMaxTokenBytes = 255;
-// A header of 0 stands for this block size.
-const long kDefaultBlock = 30000;
+const size_t kMaxTokenBytes = STR_MAX_TOKEN;
 
 struct Code_Row {
   const char* code;
@@ -49,18 +48,21 @@ std::string Printable(const std::string& s) {
   return out;
 }
 
-// The header rule: white space, one optional sign, decimal digits, within the
-// given bytes. Saturates instead of overflowing.
-long Read_Number(const char* p, size_t n) {
-  size_t i = 0;
-  while (i < n && (p[i] == ' ' || (p[i] >= 9 && p[i] <= 13))) i++;
-  bool negative = false;
-  if (i < n && (p[i] == '+' || p[i] == '-')) negative = p[i++] == '-';
-  long value = 0;
-  for (; i < n && p[i] >= '0' && p[i] <= '9'; i++) {
-    if (value < 100000000L) value = value * 10 + (p[i] - '0');
-  }
-  return negative ? -value : value;
+// The program's line-break rule over a text held as a C string (it sees a
+// text only up to its first zero byte).
+std::string Expanded(const std::string& text) {
+  std::vector<char> buf(text.begin(), text.end());
+  buf.push_back('\0');
+  Str_Expand_Newlines(buf.data());
+  return buf.data();
+}
+
+// The digits of the text's placeholders in order, as the program finds them.
+std::string Placeholder_Digits(const std::string& text) {
+  std::string digits;
+  for (const char* p = Str_Next_Placeholder(text.c_str()); p; p = Str_Next_Placeholder(p + 2))
+    digits += p[1];
+  return digits;
 }
 
 bool All_Digits(const std::string& s) {
@@ -112,16 +114,14 @@ void Text_Problems(int codePage, const std::string& utf8, const std::string& byt
                       std::to_string(kMaxTextBytes));
     return;
   }
-  std::string expanded = bytes;
-  Loc_Expand_Newlines(&expanded);
+  std::string expanded = Expanded(bytes);
   // Line feeds are ASCII in every one of these code pages, so the counts
   // differ exactly when a character's bytes start or swallow a "\n".
-  std::string meant = utf8;
-  Loc_Expand_Newlines(&meant);
+  std::string meant = Expanded(utf8);
   if (std::count(meant.begin(), meant.end(), '\n') != std::count(expanded.begin(), expanded.end(), '\n'))
     errors->push_back(what + "would show its line breaks differently: a character's bytes "
                       "in code page " + std::to_string(codePage) + " form \"\\n\"");
-  if (Loc_Placeholders(bytes) != Loc_Placeholders(utf8))
+  if (Placeholder_Digits(bytes) != Placeholder_Digits(utf8))
     errors->push_back(what + "would show its placeholders differently: a character's bytes "
                       "in code page " + std::to_string(codePage) + " form \"^\" and a digit");
   if (expanded.size() > kShownTextBytes)
@@ -137,11 +137,11 @@ void Placeholder_Agreement(const Loc_Entry& e, const std::string& prefixFor0,
   for (const Loc_Text& t : e.texts)
     if (t.code == "ENG") eng = &t;
   if (!eng) return;
-  std::string want = Loc_Placeholders(eng->bytes);
+  std::string want = Placeholder_Digits(eng->bytes);
   std::sort(want.begin(), want.end());
   for (const Loc_Text& t : e.texts) {
     if (&t == eng || t.bytes.empty()) continue;  // an empty text shows the English one
-    std::string got = Loc_Placeholders(t.bytes);
+    std::string got = Placeholder_Digits(t.bytes);
     std::sort(got.begin(), got.end());
     if (got != want) {
       std::string where = t.line ? Line_Prefix(name, t.line) : prefixFor0;
@@ -159,47 +159,6 @@ int Loc_Code_Page(const std::string& code) {
   for (const Code_Row& row : kCodes)
     if (code == row.code) return row.codePage;
   return 0;
-}
-
-void Loc_Expand_Newlines(std::string* text) {
-  // As the program does it: after a backslash that starts no line break the
-  // search goes on from the next character, so "\\\n" still gives one.
-  size_t i = 0;
-  while ((i = text->find('\\', i)) != std::string::npos) {
-    if (i + 1 < text->size() && (*text)[i + 1] == 'n') {
-      (*text)[i] = '\n';
-      text->erase(i + 1, 1);
-    }
-    i++;
-  }
-}
-
-std::string Loc_Placeholders(const std::string& text) {
-  std::string digits;
-  for (size_t i = 0; i < text.size(); i++) {
-    if (text[i] == '^' && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '9') {
-      digits += text[i + 1];
-      i++;
-    }
-  }
-  return digits;
-}
-
-int Loc_Read_Text(const std::string& file, long pos, std::string* out) {
-  out->clear();
-  bool caret1 = false, caret2 = false;  // the two bytes fetched before this one
-  for (;;) {
-    int c = (pos >= 0 && (size_t)pos < file.size()) ? (unsigned char)file[(size_t)pos++] : -1;
-    if (caret1 && caret2 && c != '^') {  // the end of the file counts as a non-caret
-      out->resize(out->size() - 2);
-      return 1;
-    }
-    if (c < 0) return 0;
-    out->push_back((char)c);
-    if (out->size() > kMaxTextBytes + 2) return 0;
-    caret2 = caret1;
-    caret1 = c == '^';
-  }
 }
 
 bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
@@ -416,112 +375,161 @@ bool Loc_Build(const std::string& name, const std::vector<Loc_Entry>& entries,
   return true;
 }
 
+namespace {
+
+const char* Token_Name(int which) {
+  switch (which) {
+    case STR_WALK_KEY: return "key";
+    case STR_WALK_COUNT: return "count";
+    case STR_WALK_CODE: return "language code";
+    default: return "offset";
+  }
+}
+
+// Why the walk of the index stopped at a token; key is the entry's key so far.
+std::string Token_Problem(const Str_Walk& w, const std::string& key) {
+  const char* what = Token_Name(w.stopToken);
+  std::string k = Printable(w.stopToken == STR_WALK_KEY ? key.substr(0, 40) : key);
+  switch (w.stop) {
+    case STR_TOKEN_UNENDED:
+      return "the index ends inside the entry " + k + " (" + what + ")";
+    case STR_TOKEN_LONG:
+      return "entry " + k + ": " + what + " longer than " + std::to_string(kMaxTokenBytes) + " characters";
+    default:
+      if (w.stopToken == STR_WALK_CODE)
+        return "entry " + k + ": the count says " + std::to_string(w.pairs) + " pairs, but the entry ends after " +
+               std::to_string(w.pairsRead) + " (the program stops at the line break)";
+      return "entry " + k + ": a line break where the " + what + " should stand; the program stops reading the entry there";
+  }
+}
+
+// The text the author means for code: its own, or the ENG one when it has none or it is empty.
+const Loc_Text* Meant_Text(const Loc_Entry& e, const std::string& code) {
+  const Loc_Text* own = nullptr;
+  const Loc_Text* eng = nullptr;
+  for (const Loc_Text& t : e.texts) {
+    if (t.code == code && !own) own = &t;
+    if (t.code == "ENG" && !eng) eng = &t;
+  }
+  return own && !own->bytes.empty() ? own : eng;
+}
+
+}  // namespace
+
 bool Loc_Read(const std::string& name, const char* data, size_t size,
               std::vector<Loc_Entry>* entries, Loc_Messages* msgs) {
+  Byte_Source src;
+  Bytes_From_Memory(&src, data, size);
+  return Loc_Read(name, &src, entries, msgs);
+}
+
+bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>* entries,
+              Loc_Messages* msgs) {
   entries->clear();
   size_t before = msgs->errors.size();
   std::string at = name + ": ";
   std::vector<std::string>& errors = msgs->errors;
-  if (size < 6) {
-    errors.push_back(at + "shorter than the six-byte header");
+  long size = Bytes_Length(src);
+  if (size < 0 || Bytes_Seek(src, 0) != 0) {
+    errors.push_back(at + "its length cannot be found");
     return false;
-  }
-  long headerN = Read_Number(data, 6);
-  if (headerN < 0) {
-    errors.push_back(at + "the header \"" + Printable(std::string(data, 6)) + "\" is negative");
-    return false;
-  }
-  long block = headerN == 0 ? kDefaultBlock : headerN + 10;
-  if (headerN == 0)
-    msgs->warnings.push_back(at + "the header reads as 0, which stands for a 30000-byte block");
-  if ((long)size < block) {
-    errors.push_back(at + "the file is " + std::to_string(size) + " bytes; its header asks the program to read " +
-                     std::to_string(block) + ", so it would not load");
-    return false;
-  }
-  std::string file(data, size);
-  long base = block - 2;
-  std::string index = file.substr(0, (size_t)base);
-  size_t zero = index.find('\0');
-  if (zero != std::string::npos) {
-    errors.push_back(at + "zero byte in the index at byte " + std::to_string(zero) +
-                     "; the program searches only up to it");
-    index.resize(zero);
   }
 
-  // Walk the entries: a key, a count and count (code, offset) pairs, each
-  // token followed by one space; anything up to the next visible byte
-  // (a line break) belongs to no entry.
-  size_t pos = 6;
-  auto token = [&](std::string* tok, const char* what, const std::string& key) -> bool {
-    size_t sp = index.find(' ', pos);
-    if (sp == std::string::npos) {
-      errors.push_back(at + "the index ends inside the entry " + Printable(key) + " (" + what + ")");
-      return false;
+  // The block loads as the program loads it, or fails for the program's reason.
+  Str_Index index;
+  if (!Str_Load_Index(src, &index)) {
+    char header[STR_HEADER_BYTES] = {};
+    size_t got = Bytes_Seek(src, 0) == 0 ? Bytes_Read(src, header, sizeof header) : 0;
+    switch (index.why) {
+      case STR_LOAD_SHORT_HEADER:
+        errors.push_back(at + "shorter than the six-byte header");
+        break;
+      case STR_LOAD_NEGATIVE:
+        errors.push_back(at + "the header \"" + Printable(std::string(header, got)) + "\" is negative");
+        break;
+      case STR_LOAD_NO_MEMORY:
+        errors.push_back(at + "the block of " + std::to_string(index.block) + " bytes cannot be read into memory");
+        break;
+      default:
+        errors.push_back(at + "the file is " + std::to_string(size) + " bytes; its header asks the program to read " +
+                         std::to_string(index.block) + ", so it would not load");
     }
-    *tok = index.substr(pos, sp - pos);
-    pos = sp + 1;
-    if (tok->empty()) {
-      errors.push_back(at + "entry " + Printable(key) + ": empty " + what + " (two spaces in a row) at byte " +
-                       std::to_string(sp));
-      return false;
-    }
-    if (tok->size() > kMaxTokenBytes) {
-      errors.push_back(at + "entry " + Printable(key) + ": " + what + " longer than " +
-                       std::to_string(kMaxTokenBytes) + " characters");
-      return false;
-    }
-    return true;
-  };
-  std::map<std::string, long> seen;
-  for (;;) {
-    while (pos < index.size() && (unsigned char)index[pos] <= 32) pos++;
-    if (pos >= index.size()) break;
+    return false;
+  }
+  std::unique_ptr<char, void (*)(void*)> hold(index.text, free);
+  if (index.header == 0)
+    msgs->warnings.push_back(at + "the header reads as 0, which stands for a " + std::to_string(STR_DEFAULT_BLOCK) +
+                             "-byte block");
+  long base = index.textBase;
+  const char* zero = (const char*)memchr(index.text, '\0', (size_t)base);
+  if (zero != nullptr)
+    errors.push_back(at + "zero byte in the index at byte " + std::to_string(zero - index.text) +
+                     "; the program searches only up to it");
+
+  // Walk the entries with the program's token reader: a key, a count and
+  // count (code, offset) pairs, each token followed by one space.
+  Str_Walk w;
+  Str_Walk_Start(&w, index.text, (size_t)base);
+  bool broken = false;
+  while (!broken && Str_Walk_Entry(&w)) {
     Loc_Entry e;
-    e.keyPos = (long)pos;
-    if (!token(&e.key, "key", index.substr(pos, 40))) break;
-    std::string count;
-    if (!token(&count, "count", e.key)) break;
+    e.key = w.key;
+    e.keyPos = (long)w.keyPos;
+    std::string count = w.count;
+    if (count.empty()) {
+      errors.push_back(at + "entry " + Printable(e.key) + ": empty count (two spaces in a row) at byte " +
+                       std::to_string(w.pos - 1));
+      break;
+    }
     if (!All_Digits(count)) {
       errors.push_back(at + "entry " + Printable(e.key) + ": count \"" + Printable(count) + "\" is not a number");
       break;
     }
-    long pairs = Read_Number(count.data(), count.size());
-    bool broken = false;
-    for (long k = 0; k < pairs; k++) {
+    char code[STR_MAX_TOKEN + 1], offset[STR_MAX_TOKEN + 1];
+    while (Str_Walk_Pair(&w, code, sizeof code, offset, sizeof offset)) {
+      size_t offsetSpace = w.pos - 1;
+      size_t codeSpace = offsetSpace - strlen(offset) - 1;
+      std::string problem;
+      if (!*code)
+        problem = "empty language code (two spaces in a row) at byte " + std::to_string(codeSpace);
+      else if (!*offset)
+        problem = "empty offset (two spaces in a row) at byte " + std::to_string(offsetSpace);
+      else if (!All_Digits(offset))
+        problem = "offset \"" + Printable(offset) + "\" is not a number";
+      if (!problem.empty()) {
+        errors.push_back(at + "entry " + Printable(e.key) + ": " + problem);
+        broken = true;
+        break;
+      }
       Loc_Text t;
-      std::string offset;
-      if (!token(&t.code, "language code", e.key) || !token(&offset, "offset", e.key)) {
-        broken = true;
-        break;
-      }
-      if (!All_Digits(offset)) {
-        errors.push_back(at + "entry " + Printable(e.key) + ": offset \"" + Printable(offset) + "\" is not a number");
-        broken = true;
-        break;
-      }
-      t.offset = Read_Number(offset.data(), offset.size());
+      t.code = code;
+      t.offset = Str_Read_Number(offset, strlen(offset));
       e.texts.push_back(t);
     }
-    if (broken) break;
-    entries->push_back(e);
+    if (!broken && w.stop == STR_TOKEN_OK) entries->push_back(e);
   }
+  if (!broken && w.stop != STR_TOKEN_OK) errors.push_back(at + Token_Problem(w, w.key));
 
+  std::map<std::string, long> seen;
   for (Loc_Entry& e : *entries) {
+    size_t entryErrors = errors.size();
     std::string what = at + e.key + ": ";
+    bool lower = false;
     for (unsigned char c : e.key)
       if (c >= 'a' && c <= 'z') {
         errors.push_back(what + "lower-case letters in the key; the program looks keys up upper-cased");
+        lower = true;
         break;
       }
-    size_t first = index.find(e.key);
+    Str_Pick pick;
+    Str_Find_Pick(index.text, (size_t)base, e.key.c_str(), "ENG", &pick);
     auto dup = seen.find(e.key);
     if (dup != seen.end()) {
       errors.push_back(what + "duplicate key (first at byte " + std::to_string(dup->second) + ")");
     } else {
       seen[e.key] = e.keyPos;
-      if (first != (size_t)e.keyPos)
-        errors.push_back(what + "the program would find this key first at byte " + std::to_string(first) +
+      if (pick.at != e.keyPos)
+        errors.push_back(what + "the program would find this key first at byte " + std::to_string(pick.at) +
                          ", inside another entry, and read that entry instead");
     }
     if (e.texts.empty() || e.texts[0].code != "ENG") {
@@ -541,12 +549,15 @@ bool Loc_Read(const std::string& name, const char* data, size_t size,
       int codePage = Loc_Code_Page(t.code);
       if (!codePage)
         msgs->warnings.push_back(what + "language code \"" + Printable(t.code) + "\" is not one the program uses");
-      if (!Loc_Read_Text(file, base + t.offset, &t.bytes)) {
+      char text[STR_TEXT_AREA];
+      size_t length = 0;
+      if (!Str_Read_At(src, base, t.offset, text, &length)) {
         errors.push_back(textWhat + "is not closed by \"^^\" within " + std::to_string(kMaxTextBytes) +
                          " bytes (or lies beyond the end of the file)");
         t.bytes.clear();
         continue;
       }
+      t.bytes.assign(text, length);
       if (t.code == "ENG" && t.bytes.empty()) errors.push_back(textWhat + "is empty");
       if (!codePage) continue;
       if (!Cp_To_Utf8(codePage, t.bytes, &t.utf8)) {
@@ -555,9 +566,24 @@ bool Loc_Read(const std::string& name, const char* data, size_t size,
       }
       std::vector<std::string> warnings;
       Text_Problems(codePage, t.utf8, t.bytes, textWhat, &errors, &warnings);
-      for (const std::string& w : warnings) msgs->warnings.push_back(w);
+      for (const std::string& wn : warnings) msgs->warnings.push_back(wn);
     }
     Placeholder_Agreement(e, what, name, &errors);
+
+    // Trust nothing: what the program's lookup delivers in every language must
+    // be the text the entry means. Only for entries without a problem named
+    // above, each of which already says why the two differ.
+    if (lower || errors.size() != entryErrors) continue;
+    for (const Code_Row& row : kCodes) {
+      const Loc_Text* meant = Meant_Text(e, row.code);
+      std::string want = meant ? Expanded(meant->bytes) : std::string();
+      char got[STR_TEXT_AREA];
+      Str_Find_Pick(index.text, (size_t)base, e.key.c_str(), row.code, &pick);
+      Str_Read_Picked(src, base, &pick, got);
+      if (want != got)
+        errors.push_back(what + "in " + row.code + " the program would deliver \"" + Printable(got) +
+                         "\" instead of \"" + Printable(want) + "\"");
+    }
   }
   if (entries->empty() && errors.size() == before) errors.push_back(at + "no entries in the index");
   return errors.size() == before;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/bytes.h"
+
 // Diagnostics, each a full line ("file:line: ..." for a source, "file: ..."
 // for a string file). Errors refuse the file; warnings only inform.
 struct Loc_Messages {
@@ -43,9 +45,12 @@ bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
 bool Loc_Build(const std::string& name, const std::vector<Loc_Entry>& entries,
                std::string* file, Loc_Messages* msgs);
 
-// Reads a finished string file as the program does and reports every problem
-// the program would have with it. Fills entries (index order) as far as the
-// index could be read. True when no error was found.
+// Reads a finished string file through the program's own reading code and
+// reports every problem the program would have with it. Fills entries (index
+// order) as far as the index could be read. True when no error was found.
+// The source is read from its start (a file the program would open, or bytes).
+bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>* entries,
+              Loc_Messages* msgs);
 bool Loc_Read(const std::string& name, const char* data, size_t size,
               std::vector<Loc_Entry>* entries, Loc_Messages* msgs);
 
@@ -53,8 +58,3 @@ bool Loc_Read(const std::string& name, const char* data, size_t size,
 // that is not valid in its code page (it is left out). True when none.
 bool Loc_Dump(const std::string& name, const std::vector<Loc_Entry>& entries,
               std::string* source, Loc_Messages* msgs);
-
-// The program's own text rules, exposed for the tests.
-void Loc_Expand_Newlines(std::string* text);                   // backslash n -> line feed
-std::string Loc_Placeholders(const std::string& text);         // digits of ^0..^9 in order
-int Loc_Read_Text(const std::string& file, long pos, std::string* out);  // 1 complete, 0 gave up

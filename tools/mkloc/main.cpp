@@ -72,14 +72,24 @@ static int Build(const char* sourcePath, const char* outPath) {
 }
 
 static int Check_Or_Dump(const char* path, bool dump) {
-  std::string file;
-  if (!Read_File(path, &file)) {
+  // The file is read as the program reads it: a stream opened "rb", seeked
+  // and read through the String store's own reading code.
+  FILE* f = fopen(path, "rb");
+  if (!f) {
     fprintf(stderr, "mkloc: cannot read %s\n", path);
     return 2;
   }
+  Byte_Source src;
+  Bytes_From_File(&src, f);
   std::vector<Loc_Entry> entries;
   Loc_Messages msgs;
-  bool ok = Loc_Read(path, file.data(), file.size(), &entries, &msgs);
+  bool ok = Loc_Read(path, &src, &entries, &msgs);
+  bool readError = ferror(f) != 0;
+  fclose(f);
+  if (readError) {
+    fprintf(stderr, "mkloc: cannot read %s\n", path);
+    return 2;
+  }
   if (dump) {
     std::string source;
     ok = Loc_Dump(path, entries, &source, &msgs) && ok;

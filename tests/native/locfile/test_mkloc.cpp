@@ -132,9 +132,10 @@ TEST_F(ShippedTexts, EveryKeyInEveryLanguageReadsBackItsOwnText) {
       for (const Loc_Text& t : entry->texts)
         if (t.code == lang.code) text = &t;
       ASSERT_NE(nullptr, text) << key << " has no " << lang.code << " text";
-      std::string want = text->bytes;
-      Loc_Expand_Newlines(&want);
-      EXPECT_EQ(want, Get(callerKey, lang.id)) << key << " in " << lang.code;
+      std::vector<char> want(text->bytes.begin(), text->bytes.end());
+      want.push_back('\0');
+      Str_Expand_Newlines(want.data());
+      EXPECT_EQ(want.data(), Get(callerKey, lang.id)) << key << " in " << lang.code;
     }
   }
 }
@@ -322,6 +323,9 @@ TEST(MklocCheck, ReportsWhatTheProgramWouldMisread) {
        "ENG pair is not listed first"},
       {"no ENG", StrFile().Key("MSG_A").Text("FRA", "x").Bytes(), "no ENG text"},
       {"count too large", StrFile().Key("MSG_A").Text("ENG", "x").Count("2").Bytes(), "index ends inside"},
+      {"count past the pairs, entry follows",
+       StrFile().Key("MSG_A").Text("ENG", "x").Count("2").Key("MSG_B").Text("ENG", "y").Bytes(),
+       "MSG_A: the count says 2 pairs, but the entry ends after 1"},
       {"count not a number", StrFile().Key("MSG_A").Text("ENG", "x").Count("x").Bytes(), "not a number"},
       {"lower-case key", [] {
          StrFile f;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "log/log.h"
 #include "log/log_internal.h"
 #include "fakes/log_fake.h"
+#include "log_trim_model.h"
 
 namespace {
 
@@ -230,6 +232,84 @@ TEST_F(Log, TrimKeepsWhatFollowsTheMiddleRead) {
     EXPECT_EQ(c.kept, Log_Fake_Log_Text());
     if (c.old.find('\0') == std::string::npos) EXPECT_EQ(Reference_Trim(c.old), c.kept);
     EXPECT_FALSE(Log_Fake_Exists(TEMP));
+  }
+}
+
+// The kept part of a log's bytes: where it begins, and the bytes copied.
+struct Trimmed {
+  long start;
+  int copied;
+  std::string kept;
+};
+
+Trimmed Trim_Bytes(Byte_Source* src) {
+  Trimmed t;
+  t.start = Log_Trim_Start(src);
+  char* bytes = nullptr;
+  size_t length = 0;
+  FILE* out = open_memstream(&bytes, &length);
+  t.copied = Log_Copy_Rest(src, out);
+  fclose(out);
+  t.kept.assign(bytes, length);
+  free(bytes);
+  return t;
+}
+
+// Logs of every shape near the limits: the middle on, before and after a line
+// feed, lines of 253 to 255 characters around it, zero bytes, no line feed.
+std::vector<std::string> Trim_Cases() {
+  std::vector<std::string> logs = {"", "\n", "a", "\n\n", "ab", "a\n", "\na",
+                                   std::string("\0\n\0\n", 4), "\r\r\r\n\r"};
+  for (size_t lead : {0, 1, 100}) {
+    for (size_t line : {252, 253, 254, 255, 256, 600}) {
+      for (char end : {'\n', 'x'}) {
+        std::string log(lead, 'h');
+        log += "\n" + std::string(line, 'L') + end + "tail\n";
+        logs.push_back(log);
+        logs.push_back(log + std::string(log.size(), '\0'));  // the middle at the tail's end
+      }
+    }
+  }
+  // And some of no particular shape, the same ones every run.
+  unsigned seed = 12345;
+  const char alphabet[] = {'a', 'b', '\n', '\r', '\0', '\xff'};
+  for (int n = 0; n < 300; n++) {
+    std::string log;
+    seed = seed * 1103515245 + 12345;
+    size_t size = (seed >> 8) % 1500;
+    for (size_t i = 0; i < size; i++) {
+      seed = seed * 1103515245 + 12345;
+      // Line feeds rare enough that pieces of 254 happen.
+      unsigned r = (seed >> 16) % 400;
+      log += r == 0 ? '\n' : alphabet[r % 6 == 2 ? 0 : r % 6];
+    }
+    logs.push_back(log);
+  }
+  return logs;
+}
+
+TEST(LogTrimBytes, KeptPartIsWhatTheLineByLineReadingKeeps) {
+  for (const std::string& log : Trim_Cases()) {
+    SCOPED_TRACE(::testing::PrintToString(log.substr(0, 60)) + " size " + std::to_string(log.size()));
+    std::string want = Log_Trim_Model(log);
+    // The run-time's own line reader agrees with the model where strlen can measure.
+    if (log.find('\0') == std::string::npos) EXPECT_TRUE(Same(Reference_Trim(log), want));
+    Byte_Source memory;
+    Bytes_From_Memory(&memory, log.data(), log.size());
+    Trimmed t = Trim_Bytes(&memory);
+    EXPECT_EQ(1, t.copied);
+    EXPECT_EQ((long)(log.size() - want.size()), t.start);
+    EXPECT_TRUE(Same(want, t.kept));
+    // A stream gives the same bytes (fmemopen needs at least one byte).
+    if (log.empty()) continue;
+    FILE* stream = fmemopen(const_cast<char*>(log.data()), log.size(), "rb");
+    ASSERT_NE(nullptr, stream);
+    Byte_Source file;
+    Bytes_From_File(&file, stream);
+    Trimmed f = Trim_Bytes(&file);
+    fclose(stream);
+    EXPECT_EQ(t.start, f.start);
+    EXPECT_TRUE(Same(want, f.kept));
   }
 }
 

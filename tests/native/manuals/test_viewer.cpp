@@ -1,16 +1,17 @@
 // Reader detection and installer start against the native stand-ins of the
 // registry, the file probe, WinExec, the prompt and the log.
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "base/buf.h"
+#include "base/program.h"
 #include "fakes/log_fake.h"
-#include "manuals/viewer.h"
 #include "fakes/manuals_fake.h"
 #include "fakes/prompts_fake.h"
-#include "shell/globals.h"
+#include "manuals/viewer.h"
 
 namespace {
 
@@ -69,6 +70,42 @@ TEST(ViewerCommand, PathCutAfterFirstExeUpperCasedUnquoted) {
     EXPECT_EQ(0, Viewer_Path_From_Command(command, out, sizeof out)) << none;
     EXPECT_STREQ("kept", out);
   }
+}
+
+TEST(ViewerRegistryValue, TerminatedWhenStoredWithoutTerminatorAndThereIsRoom) {
+  struct Case {
+    const char* what;
+    std::string bytes;  // as the registry handed them over
+    long count;
+    long size;
+    int want;
+    std::string text;  // the text afterwards
+  } cases[] = {
+      {"stored with its terminator", std::string("4.0\0", 4), 4, 81, 1, "4.0"},
+      {"terminator filling the buffer", std::string(80, 'a') + '\0', 81, 81, 1, std::string(80, 'a')},
+      {"without terminator, room left", "4.0", 3, 81, 1, "4.0"},
+      {"without terminator, 80 bytes", std::string(80, 'a'), 80, 81, 1, std::string(80, 'a')},
+      {"without terminator, buffer full", std::string(81, 'a'), 81, 81, 0, ""},
+      {"empty value", "", 0, 81, 1, ""},
+      {"count beyond the buffer", std::string(81, 'a'), 82, 81, 0, ""},
+      {"failed read", "abc", -1, 81, 0, ""},
+      // An inner zero ends the text as the registry's own terminator would.
+      {"zero inside", std::string("3\0xy", 4), 4, 81, 1, "3"},
+      {"one-byte buffer", "", 0, 1, 1, ""},
+      {"one-byte buffer full", "a", 1, 1, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    char area[100];
+    memset(area, '#', sizeof area);
+    memcpy(area, c.bytes.data(), c.bytes.size());
+    EXPECT_EQ(c.want, Viewer_Terminate_Value(area, c.count, c.size));
+    EXPECT_EQ(c.text, std::string(area));
+    EXPECT_EQ('#', area[c.size]);  // nothing written past the buffer
+  }
+  char untouched = '#';
+  EXPECT_EQ(0, Viewer_Terminate_Value(&untouched, 0, 0));
+  EXPECT_EQ('#', untouched);
 }
 
 TEST(ViewerInstaller, CommandLinesByLanguage) {
@@ -207,6 +244,21 @@ TEST_F(FindViewer, MissingProgramLeavesItsPathAndEarlierFailuresLeaveNone) {
   Viewer_Fake.keys["AcroExch.Document"]["shell\\open\\command"] = "C:\\OTHER";
   EXPECT_EQ(0, Find_Viewer());
   EXPECT_STREQ("C:\\TOOLS.EXE", ViewerPath);  // never cleared
+}
+
+TEST_F(FindViewer, ValuesStoredWithoutTerminatorReadUpTo80Characters) {
+  std::string command = "\"C:\\Program Files\\Reader\\PdfRdr32.exe\" \"%1\"";
+  Register_Reader("4.0", command + std::string(80 - command.size(), ' '));
+  Viewer_Fake.stored_without_terminator = true;
+  EXPECT_EQ(1, Find_Viewer());
+  EXPECT_STREQ(kExe, ViewerPath);
+  EXPECT_NE(std::string::npos, Log_Fake_Log_Text().find("AcrobatVersion set to 4.0\r\n"));
+
+  SetUp();
+  Register_Reader("4.0", command + std::string(81 - command.size(), ' '));
+  Viewer_Fake.stored_without_terminator = true;
+  EXPECT_EQ(0, Find_Viewer());  // 81 bytes leave no room for the terminator
+  EXPECT_STREQ("", ViewerPath);
 }
 
 class InstallViewer : public ::testing::Test {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "prompts/prompts_internal.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -26,12 +26,9 @@ class Prompts : public ::testing::Test {
     Prompts_Fake_Reset();
     Log_Fake_Reset();
     Strrez_Fake_Reset();
-    path_ = testing::TempDir() + "prompts_" + std::to_string(getpid()) + ".loc";
+    path_ = dir_.File("prompts.loc");
   }
-  void TearDown() override {
-    Str_Close(0);
-    remove(path_.c_str());
-  }
+  void TearDown() override { Str_Close(0); }
   // Slot 0 holds a small string file, opened on a system of the given language.
   void Load(unsigned short system_language) {
     StrFile f;
@@ -55,6 +52,7 @@ class Prompts : public ::testing::Test {
     }
     return out;
   }
+  Temp_Folder dir_{"prompts"};
   std::string path_;
 };
 

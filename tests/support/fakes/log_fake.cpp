@@ -13,6 +13,7 @@
 #include "base/buf.h"
 #include "log/log_internal.h"
 #include "log/log_platform.h"
+#include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -22,11 +23,8 @@ Log_Fake_Record Log_Fake_Seen;
 static std::string Root;
 
 static void Remove_Root() {
-  if (!Root.empty()) {
-    std::error_code ignored;
-    fs::remove_all(Root, ignored);
-    Root.clear();
-  }
+  Remove_Tree(Root);
+  Root.clear();
 }
 
 static void Make_Root() {
@@ -36,10 +34,7 @@ static void Make_Root() {
     registered = true;
   }
   Remove_Root();
-  fs::path base = fs::temp_directory_path() / "dvlogXXXXXX";
-  std::string pattern = base.string();
-  if (mkdtemp(pattern.data()) == nullptr) abort();
-  Root = pattern;
+  Root = Make_Temp_Folder("dvlog");
 }
 
 static std::string Drive() {
@@ -88,10 +83,7 @@ void Log_Fake_Write(const std::string& windows_path, const std::string& bytes) {
   out.write(bytes.data(), (std::streamsize)bytes.size());
 }
 
-void Log_Fake_Remove_Data_Folder() {
-  std::error_code ignored;
-  fs::remove_all(Log_Fake_Host_Path(Drive() + ":\\durivade"), ignored);
-}
+void Log_Fake_Remove_Data_Folder() { Remove_Tree(Log_Fake_Host_Path(Drive() + ":\\durivade")); }
 
 void Log_Fake_Make_Folder(const std::string& windows_path) {
   fs::create_directories(Log_Fake_Host_Path(windows_path));

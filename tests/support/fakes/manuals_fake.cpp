@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "manuals/manuals_platform.h"
+#include "manuals/viewer.h"
 
 Viewer_Fake_Knobs Viewer_Fake;
 std::vector<std::string> Viewer_Fake_Calls;
@@ -42,13 +43,15 @@ int Viewer_Reg_Read(Viewer_Key key, const char* subKey, char* out, long size) {
   size_t index = (size_t)(uintptr_t)key;
   std::string name = index >= 1 && index <= g_open.size() ? g_open[index - 1] : "";
   Viewer_Fake_Calls.push_back("read " + name + "|" + subKey + " size=" + std::to_string(size));
-  out[0] = '\0';
-  if (name.empty()) return 0;
+  if (name.empty()) return Viewer_Terminate_Value(out, -1, size);
   const auto& values = Viewer_Fake.keys[name];
   auto found = values.find(subKey);
-  if (found == values.end() || (long)found->second.size() + 1 > size) return 0;
-  memcpy(out, found->second.c_str(), found->second.size() + 1);
-  return 1;
+  if (found == values.end()) return Viewer_Terminate_Value(out, -1, size);
+  // As RegQueryValueA: the stored bytes, and failure when they do not fit.
+  long count = (long)found->second.size() + (Viewer_Fake.stored_without_terminator ? 0 : 1);
+  if (count > size) return Viewer_Terminate_Value(out, -1, size);
+  memcpy(out, found->second.data(), (size_t)count);
+  return Viewer_Terminate_Value(out, count, size);
 }
 
 void Viewer_Reg_Close(Viewer_Key key) {

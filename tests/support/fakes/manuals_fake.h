@@ -10,6 +10,8 @@
 struct Viewer_Fake_Knobs {
   // key name -> (sub-key -> default value text); a key listed here can be opened.
   std::map<std::string, std::map<std::string, std::string>> keys;
+  // Values are stored as text values are, with their terminator, unless this is set.
+  bool stored_without_terminator = false;
   std::set<std::string> existing_paths;
   // Results of successive starts; once used up every start answers 2 (file not found).
   std::vector<unsigned> start_results;

@@ -7,40 +7,35 @@
 
 #include "base/buf.h"
 #include "manuals/catalogue.h"
+#include "manuals/chooser.h"
 #include "manuals/viewer.h"
 #include "shell/window.h"
-
-void Raise_Viewer(UINT launchResult);
+#include "winfiles.h"
 
 namespace {
 
-std::string Standin_Path() {
-  char self[MAX_PATH];
-  GetModuleFileNameA(NULL, self, MAX_PATH);
-  std::string p = self;
-  p = p.substr(0, p.find_last_of('\\')) + "\\..\\..\\standin\\standin.exe";
-  char full[MAX_PATH];
-  GetFullPathNameA(p.c_str(), MAX_PATH, full, NULL);
-  return full;
-}
+std::string Standin_Path() { return Test_Run_Program("/tests/standin/standin.exe"); }
 
 struct Found {
   DWORD pid;
   HWND window;
 };
 
+// A callback of Windows' own calling convention (a lambda is not one on i686).
+BOOL CALLBACK Match_Window(HWND w, LPARAM p) {
+  Found* found = (Found*)p;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner == found->pid && IsWindowVisible(w)) {
+    found->window = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND Window_Of(DWORD pid) {
   Found f = {pid, NULL};
-  EnumWindows([](HWND w, LPARAM p) -> BOOL {
-    Found* found = (Found*)p;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == found->pid && IsWindowVisible(w)) {
-      found->window = w;
-      return FALSE;
-    }
-    return TRUE;
-  }, (LPARAM)&f);
+  EnumWindows(Match_Window, (LPARAM)&f);
   return f.window;
 }
 

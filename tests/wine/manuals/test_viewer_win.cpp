@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <math.h>
+
 #include <atomic>
 #include <functional>
 #include <string>
@@ -10,9 +12,9 @@
 #include <vector>
 
 #include "base/buf.h"
+#include "base/program.h"
 #include "manuals/viewer.h"
 #include "resources/resource.h"
-#include "shell/globals.h"
 #include "shell/window.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
@@ -20,28 +22,64 @@
 
 namespace {
 
-std::string Windows_Path(const char* unixPath) {
-  std::string out = std::string("Z:") + unixPath;
-  for (char& c : out)
-    if (c == '/') c = '\\';
-  return out;
+const std::string kStandIn = Test_Run_Program("/tests/standin/standin.exe");
+const std::string kRobot = Test_Run_Program("/robot.exe");
+
+// The version text as the program reads it with the C run-time's own strtod:
+// the same numbers as the native build's (see tests/native), and the same side
+// of 3 for texts that only round to it.
+TEST(ViewerVersionCrt, SameNumbersAsEverywhere) {
+  struct Case {
+    const char* text;
+    double want;
+  } cases[] = {
+      {"3", 3}, {"3.0", 3}, {"4.05", 4.05}, {"10", 10}, {"2.99", 2.99}, {"1e1", 10},
+      {"1e1x", 10}, {"2E+1", 20}, {".5e1", 5}, {"3e", 3}, {"-4", -4}, {"30e-1", 3},
+      {"0.3e1", 3}, {"299e-2", 2.99}, {"2.9999999999999999", 3}, {"2.999999999999999", 2.999999999999999},
+      {"1e400", HUGE_VAL}, {"1e-400", 0}, {"inf", 0}, {"0x10", 0}, {"", 0},
+  };
+  for (const Case& c : cases) {
+    double got = Viewer_Version_Number(c.text, strlen(c.text));
+    EXPECT_DOUBLE_EQ(c.want, got) << c.text;
+    EXPECT_EQ(c.want < 3.0, got < 3.0) << c.text;
+  }
 }
-const std::string kStandIn = Windows_Path(DV_STANDIN_UNIX);
-const std::string kRobot = Windows_Path(DV_ROBOT_UNIX);
 
 // ---- the registry, as the reader's installer would leave it ----------------
 
+// Written in the registry's 64-bit view, as the whole harness writes: the i686
+// build of this test and of the program read these classes there too.
+const REGSAM kView = KEY_WOW64_64KEY;
+const char kClasses[] = "Software\\Classes\\";
 const char* const kKeys[] = {"Software\\Classes\\.pdf", "Software\\Classes\\AcroExch.Document"};
 
+// RegDeleteTree opens the subkeys without a view, so the tree goes key by key.
+bool Delete_Tree(HKEY parent, const char* name) {
+  HKEY h;
+  if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS | kView, &h) != ERROR_SUCCESS) return false;
+  char sub[256];
+  DWORD size = sizeof sub;
+  while (RegEnumKeyExA(h, 0, sub, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS &&
+         Delete_Tree(h, sub))
+    size = sizeof sub;
+  RegCloseKey(h);
+  return RegDeleteKeyExA(parent, name, kView, 0) == ERROR_SUCCESS;
+}
+
 void Clear_Registry() {
-  for (const char* key : kKeys) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+  HKEY classes;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes", 0, KEY_ALL_ACCESS | kView,
+                    &classes) != ERROR_SUCCESS)
+    return;
+  for (const char* key : kKeys) Delete_Tree(classes, key + sizeof kClasses - 1);
+  RegCloseKey(classes);
 }
 
 // A null value leaves that value out; a null class leaves the ".pdf" key out.
 void Set_Default(const std::string& key, const char* value) {
   HKEY h;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, NULL, 0,
-                                           KEY_ALL_ACCESS, NULL, &h, NULL));
+                                           KEY_ALL_ACCESS | kView, NULL, &h, NULL));
   if (value) {
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(h, NULL, 0, REG_SZ, (const BYTE*)value,
                                             (DWORD)strlen(value) + 1));
@@ -165,10 +203,10 @@ TEST_F(FindViewerWin, WordsAfterTheVersionAreLoggedAndNotProbedReadsNothing) {
 
 // Runs robot.exe with args; its JSON output.
 std::string Robot(const std::string& args) {
-  char out[MAX_PATH];
-  GetTempFileNameA("C:\\", "rbt", 0, out);
+  Temp_Folder dir("dvrobot");
+  std::string out = dir.File("robot.out");
   SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, TRUE};
-  HANDLE file = CreateFileA(out, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+  HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -184,9 +222,7 @@ std::string Robot(const std::string& args) {
     CloseHandle(pi.hThread);
   }
   CloseHandle(file);
-  std::string text = Read_File(out);
-  DeleteFileA(out);
-  return text;
+  return Read_File(out);
 }
 
 long long Json_Hwnd(const std::string& json) {

@@ -33,9 +33,9 @@ def main():
     if started:
         subprocess.run([env_script, "start", build], check=True)
     fd, strings = tempfile.mkstemp(prefix="prompts-", suffix=".loc")
+    os.close(fd)
     try:
-        with os.fdopen(fd, "wb") as f:
-            f.write(test_prompts.string_file(test_prompts.STRINGS))
+        dvwine.make_string_file(strings, test_prompts.STRINGS)
         test_prompts.Strings.path = strings
         shots = [("prompt-one-button.png", ("MSG_Message_NoDOCINI2", "MSG_Button_OK", ""),
                   test_prompts.RIGHT),

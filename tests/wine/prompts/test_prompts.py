@@ -10,12 +10,12 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "support"))
 import dvwine  # noqa: E402
 
-HOST = os.path.join(dvwine.BUILD, "prompt_host.exe")
+HOST = os.path.join(dvwine.PROGRAMS, "prompt_host.exe")  # of the build under test
 IDS = dvwine.resource_ids()
 LEFT, RIGHT, TEXT = IDS["IDC_PROMPT_LEFT"], IDS["IDC_PROMPT_RIGHT"], IDS["IDC_PROMPT_TEXT"]
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 
-# (key, {code: text}); French texts are stored in Windows' code page 1252.
+# (key, {code: text}); the string-file tool stores French texts in code page 1252.
 STRINGS = [
     ("MSG_BUTTON_OK", {"ENG": "OK", "FRA": "D'accord"}),
     ("MSG_BUTTON_CANCEL", {"ENG": "Cancel", "FRA": "Annuler"}),
@@ -26,20 +26,6 @@ STRINGS = [
 ]
 FR = {key: texts["FRA"] for key, texts in STRINGS}
 EN = {key: texts["ENG"] for key, texts in STRINGS}
-
-
-def string_file(entries):
-    """A string file: six-digit header N, CRLF, the index entries, then the
-    texts (each closed by two carets and CRLF) from file position N + 8."""
-    index, texts = b"", b""
-    for key, by_code in entries:
-        codes = ["ENG"] + [c for c in by_code if c != "ENG"]
-        index += key.encode() + b" %d " % len(codes)
-        for code in codes:
-            index += code.encode() + b" %d " % len(texts)
-            texts += by_code[code].encode("cp1252") + b"^^\r\n"
-        index += b"\r\n"
-    return b"%06d\r\n" % len(index) + index + texts
 
 
 class Prompt:
@@ -85,8 +71,8 @@ class PromptTests(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         fd, Strings.path = tempfile.mkstemp(prefix="prompts-", suffix=".loc")
-        with os.fdopen(fd, "wb") as f:
-            f.write(string_file(STRINGS))
+        os.close(fd)
+        dvwine.make_string_file(Strings.path, STRINGS)
 
     @classmethod
     def tearDownClass(cls):
@@ -159,6 +145,11 @@ class PromptTests(unittest.TestCase):
         self.assertEqual(RIGHT, dlg["focus_id"])
         self.assertEqual("Insert disc 2.", dvwine.control(dlg, TEXT)["text"])
         self.assert_laid_out_as_designed(dlg)
+        # The hidden left button cannot be pressed, by a user nor by the robot.
+        for command in (("click", dlg["hwnd"], LEFT), ("dblclick", dlg["hwnd"], LEFT, 0),
+                        ("select", dlg["hwnd"], LEFT, 0)):
+            refused = dvwine.robot(*command, check=False)
+            self.assertEqual([{"ok": False, "command": command[0], "error": "control is hidden"}], refused)
         dvwine.robot("esc", dlg["hwnd"], "--", "close", dlg["hwnd"], "--", "click", dlg["hwnd"], RIGHT)
         self.assertEqual((1, 1036), p.answer())
         # The plain question reads the same in both lines; only the key changes language.

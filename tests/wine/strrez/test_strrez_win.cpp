@@ -10,6 +10,7 @@
 
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
+#include "winfiles.h"
 
 namespace {
 
@@ -22,14 +23,6 @@ unsigned short Expected_Language() {
 std::string Expected_Code() {
   const char* v = getenv("DV_EXPECT_CODE");
   return v != nullptr ? v : "ENG";
-}
-
-std::string Temp_File(const char* name) {
-  char dir[MAX_PATH];
-  DWORD n = GetTempPathA(sizeof dir, dir);
-  EXPECT_GT(n, 0u);
-  EXPECT_LT(n, sizeof dir);
-  return std::string(dir) + name;
 }
 
 std::string Get(short slot, const char* key) {
@@ -46,7 +39,7 @@ class Country {
  public:
   explicit Country(const char* value) {
     EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0,
-                                             nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                                             nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
                                              &key_, nullptr));
     DWORD size = sizeof old_ - 1, type = 0;
     had_ = RegQueryValueExA(key_, "sCountry", nullptr, &type, (BYTE*)old_, &size) == ERROR_SUCCESS &&
@@ -73,16 +66,15 @@ class Country {
 class Language : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = Temp_File("dv_strrez_lang.loc");
+    ASSERT_NE("", dir_.Path());
+    path_ = dir_.File("lang.loc");
     StrFile f;
     f.Key("MSG_LANG");
     for (const char* code : kCodes) f.Text(code, code);
     ASSERT_EQ(1, Write_Bytes(path_, f.Bytes()));
   }
-  void TearDown() override {
-    Str_Close(0);
-    DeleteFileA(path_.c_str());
-  }
+  void TearDown() override { Str_Close(0); }
+  Temp_Folder dir_{"dvstrrez"};
   std::string path_;
 };
 
@@ -109,7 +101,9 @@ TEST_F(Language, ThaiIsRecognisedByCountryOnlyOnEnglishSystems) {
 }
 
 TEST(StringFile, WriterFileLoadsAndAnswers) {
-  std::string path = Temp_File("dv_strrez_round.loc");
+  Temp_Folder dir("dvstrrez");
+  ASSERT_NE("", dir.Path());
+  std::string path = dir.File("round.loc");
   StrFile f;
   f.Key("MSG_Button_OK").Text("FRA", "D'accord").Text("ENG", "OK");
   f.Key("MSG_Message_InsertCD").Text("ENG", "Insert the disc with ^0.\\nThen press OK.");
@@ -133,7 +127,6 @@ TEST(StringFile, WriterFileLoadsAndAnswers) {
                Str_Format(2, fkey, out, sizeof out, args, 1));
   Str_Close(2);
   EXPECT_EQ("", Get(2, "MSG_Button_OK"));
-  DeleteFileA(path.c_str());
 }
 
 }  // namespace

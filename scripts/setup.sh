@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages="cmake clang g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool
-  googletest libgtest-dev python3 imagemagick x11-utils fonts-wqy-microhei
+  googletest libgtest-dev python3 clang-tidy cppcheck imagemagick x11-utils fonts-wqy-microhei
   osslsigncode openssl xorriso chromium"
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then

@@ -82,7 +82,8 @@ static int Process_Image_Is_Viewer(DWORD processId) {
 }
 
 static BOOL CALLBACK Look_At_Window(HWND window, LPARAM param) {
-  ViewerSearch* search = (ViewerSearch*)param;
+  // EnumWindows hands our pointer back as the LPARAM it was given.
+  ViewerSearch* search = (ViewerSearch*)param;  // NOLINT(performance-no-int-to-ptr)
   if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != NULL) return TRUE;
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);

@@ -102,7 +102,7 @@ void Start_Manuals(void) {
   BUF_FORMAT(line, "Starting Tamlo Document Viewer Application version %s", ProgramVersion);
   Log_Line(0, line);  // the run's first line: the log header comes first
   Probe_System_Language();
-  if (Find_Cd_Drive(&CdDriveLetter) == -1) CdDriveLetter = WindowsDirectory[0];
+  if (Find_Cd_Drive(&CdDriveLetter) == -1) CdDriveLetter = (unsigned char)WindowsDirectory[0];
 
   if (!Load_String_File()) {
     Ask_User("Can't find ENGINE.LOC", "OK", "");

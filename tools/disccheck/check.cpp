@@ -271,8 +271,7 @@ void Simulate_Chooser(const Disc& disc, const std::string& docPath, const std::s
   const std::vector<std::string>& kept = read.titles;
   // The list box sorts by the system's collation; ASCII case-insensitive order
   // is the approximation (titles outside ASCII may sort differently).
-  std::vector<std::string> titles;
-  for (const std::string& k : kept) titles.push_back(k);
+  std::vector<std::string> titles(kept);
   std::stable_sort(titles.begin(), titles.end(), [](const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t j = 0; j < n; j++) {

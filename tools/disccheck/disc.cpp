@@ -42,7 +42,8 @@ static void Walk(const std::string& base, const std::string& rel, int depth, Dis
   for (const std::string& name : names) {
     Disc_Entry e;
     e.name = name;
-    e.path = rel.empty() ? name : rel + "/" + name;
+    e.path = rel.empty() ? name : rel;
+    if (!rel.empty()) e.path.append("/").append(name);
     e.depth = depth;
     e.isDir = Is_Folder(base + "/" + e.path);
     disc->entries.push_back(e);

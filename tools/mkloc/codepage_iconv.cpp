@@ -22,7 +22,8 @@ static iconv_t Converter(const char* to, const char* from) {
       return open[i].cd;
     }
   iconv_t cd = iconv_open(to, from);
-  if (cd == (iconv_t)-1 || count == (int)(sizeof open / sizeof open[0])) return cd;
+  // (iconv_t)-1 is how iconv_open reports failure.
+  if (cd == (iconv_t)-1 || count == (int)(sizeof open / sizeof open[0])) return cd;  // NOLINT(performance-no-int-to-ptr)
   snprintf(open[count].to, sizeof open[count].to, "%s", to);
   snprintf(open[count].from, sizeof open[count].from, "%s", from);
   open[count++].cd = cd;
@@ -31,7 +32,7 @@ static iconv_t Converter(const char* to, const char* from) {
 
 static bool Convert(const char* to, const char* from, const std::string& in, std::string* out) {
   iconv_t cd = Converter(to, from);
-  if (cd == (iconv_t)-1) return false;
+  if (cd == (iconv_t)-1) return false;  // NOLINT(performance-no-int-to-ptr): iconv's failure value
   out->clear();
   char* src = const_cast<char*>(in.data());
   size_t srcLeft = in.size();

@@ -145,8 +145,13 @@ void Placeholder_Agreement(const Loc_Entry& e, const std::string& prefixFor0,
     std::sort(got.begin(), got.end());
     if (got != want) {
       std::string where = t.line ? Line_Prefix(name, t.line) : prefixFor0;
-      errors->push_back(where + e.key + " " + t.code + " text has placeholders \"" + got +
-                        "\" but the ENG text has \"" + want + "\"");
+      std::string message = where;
+      message += e.key + " " + t.code + " text has placeholders \"";
+      message += got;
+      message += "\" but the ENG text has \"";
+      message += want;
+      message += "\"";
+      errors->push_back(message);
     }
   }
 }
@@ -497,7 +502,10 @@ bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>*
       else if (!All_Digits(offset))
         problem = "offset \"" + Printable(offset) + "\" is not a number";
       if (!problem.empty()) {
-        errors.push_back(at + "entry " + Printable(e.key) + ": " + problem);
+        std::string message = at;
+        message += "entry " + Printable(e.key) + ": ";
+        message += problem;
+        errors.push_back(message);
         broken = true;
         break;
       }

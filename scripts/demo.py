@@ -23,29 +23,17 @@ os.environ["DV_SOURCE"] = ROOT
 os.environ["DV_PREFIX"] = os.path.join(DEMO, "prefix")
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 import dvwine as w  # noqa: E402
+import xdisplay  # noqa: E402
 
 DISC = os.path.join(BUILD, "disc")
 STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 
 
-def has_display():
-    if not os.environ.get("DISPLAY"):
-        return False
-    return subprocess.run(["xdpyinfo"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0
-
-
 def start_xvfb():
-    r, wfd = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            pass_fds=(wfd,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    os.close(wfd)
-    number = os.read(r, 16).decode().strip()
-    os.close(r)
-    if not number:
+    proc, number = xdisplay.start_xvfb()
+    if proc is None:
         sys.exit("Xvfb did not start")
-    os.environ["DISPLAY"] = ":" + number
+    os.environ["DISPLAY"] = number
     return proc
 
 
@@ -93,7 +81,7 @@ def main():
     language = os.environ.get("LC_ALL") or os.environ.get("LANG") or "C.UTF-8"
     shots = os.path.join(DEMO, "screenshots")
     os.makedirs(shots, exist_ok=True)
-    interactive = has_display()
+    interactive = xdisplay.has_display()
     xvfb = None if interactive else start_xvfb()
     os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
     os.environ["DV_STANDIN_LOG"] = "C:\\standin.log"

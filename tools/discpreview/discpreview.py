@@ -27,6 +27,9 @@ import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# xdisplay reads nothing at import; dvwine is imported once the prefix is chosen.
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+import xdisplay  # noqa: E402
 
 # String-file language code -> (locale, the code page its texts are in, name)
 LANGUAGES = {
@@ -64,24 +67,11 @@ def carried_locales(mkloc, loc_path):
     return [LANGUAGES[c][0] for c in sorted(codes, key=order.index)] or ["en_US"]
 
 
-def has_display():
-    if not os.environ.get("DISPLAY"):
-        return False
-    return subprocess.run(["xdpyinfo"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0
-
-
 def start_xvfb():
-    r, wfd = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            pass_fds=(wfd,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    os.close(wfd)
-    number = os.read(r, 16).decode().strip()
-    os.close(r)
-    if not number:
+    proc, number = xdisplay.start_xvfb()
+    if proc is None:
         sys.exit("discpreview: Xvfb did not start")
-    return proc, ":" + number
+    return proc, number
 
 
 def disc_folder(disc, out):
@@ -266,7 +256,7 @@ def main():
     os.environ.update(DV_BUILD=os.path.realpath(args.build), DV_SOURCE=ROOT, DV_PREFIX=prefix,
                       DV_STANDIN_LOG="C:\\standin.log", DV_STANDIN_SECONDS="5")
     xvfb = None
-    if not has_display():
+    if not xdisplay.has_display():
         xvfb, os.environ["DISPLAY"] = start_xvfb()
     os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
     sys.path.insert(0, os.path.join(ROOT, "tests", "support"))

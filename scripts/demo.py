@@ -11,7 +11,6 @@ The system language follows your locale: LC_ALL, else LANG (Wine reads LC_ALL).
 """
 import os
 import shutil
-import subprocess
 import sys
 import time
 

@@ -7,10 +7,11 @@
 #   disc/doc/doc.ini, *.pdf   the sample catalogue and manuals
 #   source/engine_loc.txt     the texts' UTF-8 source
 #   tools/mkloc.exe           the string-file tool
+#   tools/disccheck.exe       the disc check
 #
 # The sample disc's installers are test stand-ins and are never packed.
 # With DV_SIGN_CERT and DV_SIGN_KEY (PEM files) in the environment of the
-# packaging run, DOCVIEW.EXE and mkloc.exe are signed (Authenticode, SHA-256,
+# packaging run, DOCVIEW.EXE and the tools are signed (Authenticode, SHA-256,
 # no timestamp) in the package's staging folder; the build's own files stay
 # unsigned.
 set(DV_PACKAGE_SYSTEM win64)
@@ -19,7 +20,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 install(TARGETS docview RUNTIME DESTINATION disc)
-install(TARGETS mkloc RUNTIME DESTINATION tools)
+install(TARGETS mkloc disccheck RUNTIME DESTINATION tools)
 install(FILES ${CMAKE_SOURCE_DIR}/disc/GUIDE.TXT DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/disc/engine_loc.txt DESTINATION source)
 if(TARGET disc)
@@ -41,7 +42,7 @@ install(CODE "
     if(NOT EXISTS \"${DV_OSSLSIGNCODE}\")
       message(FATAL_ERROR \"Signing needs osslsigncode\")
     endif()
-    foreach(exe disc/DOCVIEW.EXE tools/mkloc.exe)
+    foreach(exe disc/DOCVIEW.EXE tools/mkloc.exe tools/disccheck.exe)
       set(file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${exe}\")
       execute_process(COMMAND \"${DV_OSSLSIGNCODE}\" sign -certs \"\${cert}\" -key \"\${key}\"
           -h sha256 -n \"Document Viewer Application\" -in \"\${file}\" -out \"\${file}.signed\"

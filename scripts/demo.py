@@ -24,6 +24,9 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 import dvwine as w  # noqa: E402
 import xdisplay  # noqa: E402
 
+sys.path.insert(0, os.path.join(ROOT, "tools", "discpreview"))
+import discpreview  # noqa: E402  (the disc preview's machinery: prefix, drive, warm-up)
+
 DISC = os.path.join(BUILD, "disc")
 STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 
@@ -37,11 +40,8 @@ def start_xvfb():
 
 
 def prepare_prefix():
-    if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
-        print("creating the demo's Wine prefix in", w.PREFIX)
-        os.makedirs(w.PREFIX, exist_ok=True)
-        w.quiet("wineboot", "-i")
-    w.set_cd_drives({"d": DISC})  # the sample disc becomes CD-ROM drive D:
+    # As discpreview prepares a disc: the sample disc becomes CD-ROM drive D:.
+    discpreview.prepare_prefix(w, DISC)
     w.register_reader("4.0")       # the stand-in, registered as the PDF reader
     os.makedirs(w.DATA_DIR, exist_ok=True)  # the program logs only into an existing folder
     if os.path.exists(STANDIN_LOG):

@@ -138,6 +138,17 @@ def warm_up(w):
             time.sleep(1)
 
 
+def prepare_prefix(w, folder):
+    """The prefix (w.PREFIX) made when missing, folder as CD-ROM drive D:, and
+    the Wine server up with a first window open. The demo starts this way too."""
+    if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
+        print("creating the Wine prefix", w.PREFIX)
+        os.makedirs(w.PREFIX, exist_ok=True)
+        w.quiet("wineboot", "-i")
+    w.set_cd_drives({"d": folder})
+    warm_up(w)
+
+
 def one_run(w, ids, locale, reader, out, standin_log):
     code, _loc, codepage, name = BY_LOCALE.get(locale, ("?", locale, "cp1252", locale))
     tag = "%s-%s" % (locale, "reader" if reader else "noreader")
@@ -264,12 +275,7 @@ def main():
     ids = w.resource_ids()
     runs = []
     try:
-        if not os.path.isdir(os.path.join(prefix, "drive_c", "windows", "system32")):
-            print("discpreview: creating the Wine prefix", prefix)
-            os.makedirs(prefix, exist_ok=True)
-            w.quiet("wineboot", "-i")
-        w.set_cd_drives({"d": folder})
-        warm_up(w)
+        prepare_prefix(w, folder)
         standin_log = os.path.join(w.DRIVE_C, "standin.log")
         for locale in locales:
             for reader in ([True, False] if args.no_reader else [True]):

@@ -13,6 +13,7 @@
 #include "fakes/strrez_fake.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -25,14 +26,11 @@ class Strrez : public ::testing::Test {
     Strrez_Fake_Reset();
     Log_Fake_Reset();
     Log_Fake.log_level = "3";
-    char pattern[] = "/tmp/dvstrXXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    dir_ = pattern;
+    dir_ = Make_Temp_Folder("dvstr");
   }
   void TearDown() override {
     for (short s = 0; s < STR_SLOT_COUNT; s++) Str_Close(s);
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(0, system(cmd.c_str()));
+    Remove_Tree(dir_);
   }
 
   std::string Path(const std::string& name) { return dir_ + "/" + name; }

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "base/buf.h"
+#include "base/platform.h"
 #include "log/log_internal.h"
 #include "log/log_platform.h"
 
@@ -24,7 +25,11 @@ static const int LOG_LEVEL_LIMIT = 124;  // the largest level whose prefix fits 
 static const char HEADER_RULE[] = "=======================================================";
 
 void Data_Folder(char* out, size_t size) {
-  if (WindowsDirectory[0] == '\0') Log_Platform_Windows_Directory(WindowsDirectory, 255);
+  // Room for 255 characters; a directory that does not fit counts as unreadable.
+  if (WindowsDirectory[0] == '\0') {
+    unsigned n = Sys_Windows_Directory(WindowsDirectory, 255);
+    if (n == 0 || n >= 255) WindowsDirectory[0] = '\0';
+  }
   // Without a Windows directory the folder is the empty text: the files are
   // then looked for by their bare names.
   if (WindowsDirectory[0] == '\0')
@@ -54,7 +59,7 @@ void Log_Read_Settings(void) {
   BUF_FORMAT(LogPath, "%stamlo.log", folder);
   char settings[256];
   BUF_FORMAT(settings, "%srecords.ini", folder);
-  size_t n = Log_Platform_Read_Setting("Records", "log_level", folder, 255, settings);
+  size_t n = Sys_Profile_String("Records", "log_level", folder, 255, settings);
   LogLevel = n == 0 ? 1 : Log_Parse_Level(folder, n < 255 ? n : 255);
   LineCounter = -7;
 }
@@ -92,9 +97,9 @@ const char* Log_Time(void) {
 }
 
 int Delete_Quietly(const char* path) {
-  Log_Platform_Set_Error_Mode(1);  // SEM_FAILCRITICALERRORS: no box for a missing disc
+  Sys_Set_Error_Mode(1);  // SEM_FAILCRITICALERRORS: no box for a missing disc
   int result = Log_Platform_Delete(path);
-  Log_Platform_Set_Error_Mode(0);
+  Sys_Set_Error_Mode(0);
   return result;
 }
 

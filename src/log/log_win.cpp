@@ -8,25 +8,10 @@
 #include "base/buf.h"
 #include "log/log_platform.h"
 
-size_t Log_Platform_Windows_Directory(char* out, size_t size) {
-  UINT n = GetWindowsDirectoryA(out, (UINT)size);
-  if (n == 0 || n >= size) {  // failed, or the answer is the size it would need
-    if (size > 0) out[0] = '\0';
-    return 0;
-  }
-  return n;
-}
-
-size_t Log_Platform_Read_Setting(const char* section, const char* key, char* out, size_t size,
-                                 const char* ini_path) {
-  return GetPrivateProfileStringA(section, key, "", out, (DWORD)size, ini_path);
-}
-
 int Log_Platform_Copy_File(const char* existing, const char* new_path, int fail_if_exists) {
   return CopyFileA(existing, new_path, fail_if_exists ? TRUE : FALSE);
 }
 
-void Log_Platform_Set_Error_Mode(unsigned mode) { SetErrorMode(mode); }
 
 FILE* Log_Platform_Open(const char* path, const char* mode) { return fopen(path, mode); }
 

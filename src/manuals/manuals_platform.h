@@ -10,7 +10,5 @@ int Viewer_Reg_Open(const char* name, Viewer_Key* key);
 // the byte count size; 1 when read and terminated within size bytes, else 0 with out empty.
 int Viewer_Reg_Read(Viewer_Key key, const char* subKey, char* out, long size);
 void Viewer_Reg_Close(Viewer_Key key);
-// 1 when a first-match search for path finds any entry (a folder counts).
-int Viewer_Path_Exists(const char* path);
 // Starts commandLine shown (SW_SHOW); the start result, 32 or more when started.
 unsigned int Viewer_Start(const char* commandLine);

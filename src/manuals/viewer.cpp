@@ -7,9 +7,10 @@
 #include <string.h>
 
 #include "base/buf.h"
+#include "base/platform.h"
+#include "base/program.h"
 #include "log/log.h"
 #include "manuals/manuals_platform.h"
-#include "base/program.h"
 
 #ifdef _WIN32
 // msvcrt's own strtod by its link name: MinGW's headers send strtod to their
@@ -124,5 +125,5 @@ int Find_Viewer(void) {
   Viewer_Reg_Close(pdfKey);
   if (!named) return 0;
   // ViewerPath keeps a missing program's path; callers use it only after a 1.
-  return Viewer_Path_Exists(ViewerPath) ? 1 : 0;
+  return Sys_Path_Exists(ViewerPath) ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 // Reader detection and installer start, Windows half: the registry under
-// HKEY_CLASSES_ROOT (read only), the presence of a file, and WinExec.
+// HKEY_CLASSES_ROOT (read only) and WinExec; the presence of a file is asked
+// through base/platform.h.
 #include <windows.h>
 
 #include "manuals/manuals_platform.h"
@@ -19,13 +20,5 @@ int Viewer_Reg_Read(Viewer_Key key, const char* subKey, char* out, long size) {
 }
 
 void Viewer_Reg_Close(Viewer_Key key) { RegCloseKey((HKEY)key); }
-
-int Viewer_Path_Exists(const char* path) {
-  WIN32_FIND_DATAA record;
-  HANDLE search = FindFirstFileA(path, &record);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  FindClose(search);
-  return 1;
-}
 
 unsigned int Viewer_Start(const char* commandLine) { return WinExec(commandLine, SW_SHOW); }

@@ -7,8 +7,8 @@
 #include <string.h>
 
 #include "base/buf.h"
+#include "base/platform.h"
 #include "log/log.h"
-#include "strrez/strrez_platform.h"
 #include "strrez/strrez_read.h"
 
 extern const char Str_Module_Id[];
@@ -67,8 +67,8 @@ static void Log_Path(int level, const char* words, const char* path) {
 
 unsigned short Str_System_Language(void) {
   char windows[80];
-  unsigned n = Str_Platform_Windows_Directory(windows, sizeof windows);
-  unsigned short language = Str_Platform_System_Language_Id();
+  unsigned n = Sys_Windows_Directory(windows, sizeof windows);
+  unsigned short language = Sys_System_Language();
   for (const auto& row : Fold_Table)
     if (row[0] == language) language = row[1];
 
@@ -79,7 +79,7 @@ unsigned short Str_System_Language(void) {
     char ini[256];
     char country[256];
     if (BUF_FORMAT(ini, "%s\\WIN.INI", windows)) {
-      Str_Platform_Profile_String("intl", "sCountry", country, sizeof country, ini);
+      Sys_Profile_String("intl", "sCountry", country, sizeof country, ini);
       if (Equal_Ignore_Ascii_Case(country, "thailand")) return LANG_THAI;
     }
   }

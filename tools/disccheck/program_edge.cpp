@@ -1,6 +1,7 @@
 // disccheck links the program's portable reading code, not its Windows edge:
 // these inert stand-ins satisfy the code it does not call (reader detection
-// in viewer.cpp). Nothing is logged and no registry is read.
+// in viewer.cpp). Nothing is logged, no registry is read and no file probed.
+#include "base/platform.h"
 #include "log/log.h"
 #include "manuals/manuals_platform.h"
 
@@ -15,4 +16,4 @@ int Viewer_Reg_Read(Viewer_Key, const char*, char* out, long size) {
   return 0;
 }
 void Viewer_Reg_Close(Viewer_Key) {}
-int Viewer_Path_Exists(const char*) { return 0; }
+int Sys_Path_Exists(const char*) { return 0; }

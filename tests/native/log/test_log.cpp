@@ -14,6 +14,7 @@
 #include "log/log.h"
 #include "log/log_internal.h"
 #include "fakes/log_fake.h"
+#include "fakes/platform_fake.h"
 #include "log_trim_model.h"
 
 namespace {
@@ -71,7 +72,7 @@ std::string Reference_Trim(const std::string& old) {
 // The highest level of 0-4 that a run with this log_level writes; -1 for none.
 int Highest_Written(const char* setting) {
   Log_Fake_Reset();
-  Log_Fake.log_level = setting;
+  Platform_Fake.log_level = setting;
   int highest = -1;
   for (int level = 4; level >= 0; level--)
     if (Log_Line(level, "probe") == 1 && highest < 0) highest = level;
@@ -87,10 +88,10 @@ TEST_F(Log, FreshRunWritesHeaderThenUnnumberedStartThenNumbersFromOne) {
   EXPECT_EQ(1, Log_Line(0, "error"));
   EXPECT_EQ(HEADER + "Starting\r\n" + "1        ---->decided\r\n" + "2        -->error\r\n",
             Log_Fake_Log_Text());
-  EXPECT_EQ(1, Log_Fake_Seen.setting_reads);  // once per run
-  EXPECT_EQ("C:\\durivade\\records.ini", Log_Fake_Seen.setting_path);
-  EXPECT_EQ("Records", Log_Fake_Seen.setting_section);
-  EXPECT_EQ("log_level", Log_Fake_Seen.setting_key);
+  EXPECT_EQ(1, Platform_Fake_Seen.setting_reads);  // once per run
+  EXPECT_EQ("C:\\durivade\\records.ini", Platform_Fake_Seen.setting_path);
+  EXPECT_EQ("Records", Platform_Fake_Seen.setting_section);
+  EXPECT_EQ("log_level", Platform_Fake_Seen.setting_key);
 }
 
 TEST_F(Log, EachRunAppendsItsOwnHeaderAndNumbering) {
@@ -112,7 +113,7 @@ TEST_F(Log, FirstCallAboveTheLevelStillWritesTheHeader) {
 }
 
 TEST_F(Log, NegativeLogLevelWritesNothingAtAll) {
-  Log_Fake.log_level = "-1";
+  Platform_Fake.log_level = "-1";
   EXPECT_EQ(0, Log_Line(0, "start"));
   EXPECT_EQ(0, Log_Line(0, "more"));
   EXPECT_FALSE(Log_Fake_Exists(LOG));
@@ -133,7 +134,7 @@ TEST_F(Log, PrefixEndingFollowsTheConfiguredLevel) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     Log_Fake_Reset();
-    Log_Fake.log_level = c.setting;
+    Platform_Fake.log_level = c.setting;
     Log_Line(0, "start");
     EXPECT_EQ(1, Log_Line(c.level, "x"));
     EXPECT_EQ(HEADER + "start\r\n" + c.line, Log_Fake_Log_Text());
@@ -397,7 +398,7 @@ TEST(LogDate, ShortRuntimeTextsStayInsideTheirBuffers) {
 
 TEST_F(Log, TooLongTextIsCutAndTheLineStillEnds) {
   const std::string text(1000, 't');
-  Log_Fake.log_level = "124";
+  Platform_Fake.log_level = "124";
   Log_Line(0, text.c_str());
   Log_Line(124, text.c_str());
   std::string log = Log_Fake_Log_Text();
@@ -409,7 +410,7 @@ TEST_F(Log, TooLongTextIsCutAndTheLineStillEnds) {
 }
 
 TEST_F(Log, LevelsOutsideTheRangeAreDroppedWithoutANumber) {
-  Log_Fake.log_level = "1000";
+  Platform_Fake.log_level = "1000";
   Log_Line(0, "start");
   EXPECT_EQ(0, Log_Line(125, "too deep"));
   EXPECT_EQ(0, Log_Line(-1, "negative"));
@@ -420,7 +421,7 @@ TEST_F(Log, LevelsOutsideTheRangeAreDroppedWithoutANumber) {
 
 TEST_F(Log, MissingDataFolderDropsLinesWithoutNumberingThem) {
   Log_Fake_Remove_Data_Folder();
-  Log_Fake.log_level = "3";  // no folder, no settings file: level 1
+  Platform_Fake.log_level = "3";  // no folder, no settings file: level 1
   EXPECT_EQ(0, Log_Line(0, "start"));
   EXPECT_EQ(0, Log_Line(1, "answer"));
   EXPECT_FALSE(Log_Fake_Exists("C:\\durivade"));  // never created
@@ -439,13 +440,13 @@ TEST_F(Log, DataFolderIsOnTheWindowsDriveAndTheDirectoryIsCached) {
   } cases[] = {{"C:\\WINDOWS", "C:\\durivade\\"}, {"E:\\WINNT", "E:\\durivade\\"}};
   for (const Case& c : cases) {
     Log_Fake_Reset();
-    Log_Fake.windows_directory = c.windows;
+    Platform_Fake.windows_directory = c.windows;
     char folder[256];
     Data_Folder(folder, sizeof folder);
     EXPECT_STREQ(c.folder, folder);
     Data_Folder(folder, sizeof folder);
     EXPECT_STREQ(c.windows, WindowsDirectory);
-    EXPECT_EQ(1, Log_Fake_Seen.windows_directory_calls);
+    EXPECT_EQ(1, Platform_Fake_Seen.windows_directory_calls);
   }
   struct {
     char out[5];
@@ -458,21 +459,21 @@ TEST_F(Log, DataFolderIsOnTheWindowsDriveAndTheDirectoryIsCached) {
 }
 
 TEST_F(Log, WithoutAWindowsDirectoryTheFilesAreBareNames) {
-  Log_Fake.windows_directory = nullptr;
+  Platform_Fake.windows_directory = nullptr;
   char folder[256];
   Data_Folder(folder, sizeof folder);
   EXPECT_STREQ("", folder);
   Data_Folder(folder, sizeof folder);
-  EXPECT_EQ(2, Log_Fake_Seen.windows_directory_calls);  // asked again while empty
+  EXPECT_EQ(2, Platform_Fake_Seen.windows_directory_calls);  // asked again while empty
   EXPECT_EQ(1, Log_Line(0, "start"));
-  EXPECT_EQ("records.ini", Log_Fake_Seen.setting_path);
+  EXPECT_EQ("records.ini", Platform_Fake_Seen.setting_path);
   EXPECT_EQ(HEADER + "start\r\n", Log_Fake_Read("tamlo.log"));
 }
 
 TEST_F(Log, DeleteQuietlySuppressesErrorBoxesThenClearsTheMode) {
   Log_Fake_Write(TEMP, "x");
   EXPECT_EQ(0, Delete_Quietly(TEMP));
-  EXPECT_EQ((std::vector<unsigned>{1, 0}), Log_Fake_Seen.error_modes);
+  EXPECT_EQ((std::vector<unsigned>{1, 0}), Platform_Fake_Seen.error_modes);
   EXPECT_FALSE(Log_Fake_Exists(TEMP));
   EXPECT_EQ(-1, Delete_Quietly(TEMP));
 }

@@ -9,7 +9,7 @@
 
 #include "fakes/log_fake.h"
 #include "fakes/prompts_fake.h"
-#include "fakes/strrez_fake.h"
+#include "fakes/platform_fake.h"
 #include "prompts/prompts.h"
 #include "prompts/prompts_internal.h"
 #include "strfile_writer.h"
@@ -25,7 +25,7 @@ class Prompts : public ::testing::Test {
   void SetUp() override {
     Prompts_Fake_Reset();
     Log_Fake_Reset();
-    Strrez_Fake_Reset();
+    Platform_Fake_Reset();
     path_ = dir_.File("prompts.loc");
   }
   void TearDown() override { Str_Close(0); }
@@ -37,7 +37,7 @@ class Prompts : public ::testing::Test {
     f.Key("MSG_Message_NoDOCINI2").Text("ENG", "No manuals.").Text("FRA", "Aucun manuel.");
     f.Key("MSG_Empty").Text("ENG", "").Text("FRA", "");
     ASSERT_EQ(1, Write_Bytes(path_, f.Bytes()));
-    Strrez_Fake.system_language = system_language;
+    Platform_Fake.system_language = system_language;
     ASSERT_EQ(1, Str_Open(0, path_.c_str()));
   }
   // The prompts' lines in the log, from "User Choice:" on (header and prefixes dropped).

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fakes/log_fake.h"
-#include "fakes/strrez_fake.h"
+#include "fakes/platform_fake.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
 #include "temp_folder.h"
@@ -23,9 +23,9 @@ class Strrez : public ::testing::Test {
  protected:
   void SetUp() override {
     for (short s = 0; s < STR_SLOT_COUNT; s++) Str_Close(s);
-    Strrez_Fake_Reset();
+    Platform_Fake_Reset();
     Log_Fake_Reset();
-    Log_Fake.log_level = "3";
+    Platform_Fake.log_level = "3";
     dir_ = Make_Temp_Folder("dvstr");
   }
   void TearDown() override {
@@ -134,13 +134,13 @@ TEST_F(Strrez, OpenLogsOpenedAndMissingFilesBySlot) {
 }
 
 TEST_F(Strrez, OpenedIsLevelThreeAndErrorsLevelZero) {
-  Log_Fake.log_level = "2";
+  Platform_Fake.log_level = "2";
   std::string p = Write("a.loc", StrFile().Key("MSG_A").Text("ENG", "A").Bytes());
   EXPECT_EQ(1, Str_Open(3, p.c_str()));
   EXPECT_EQ(std::string::npos, Log_Fake_Log_Text().find("OPENED"));
 
   Log_Fake_Reset();
-  Log_Fake.log_level = "0";
+  Platform_Fake.log_level = "0";
   EXPECT_EQ(0, Str_Open(0, Path("none.loc").c_str()));
   EXPECT_NE(std::string::npos, Log_Fake_Log_Text().find("ERROR: Couldn't open file: " + Path("none.loc")));
 }
@@ -214,13 +214,13 @@ TEST_F(Strrez, SystemLanguageFoldsAndRecognisesThai) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.system);
     SCOPED_TRACE(c.country);
-    Strrez_Fake_Reset();
-    Strrez_Fake.system_language = c.system;
-    Strrez_Fake.country = c.country;
-    Strrez_Fake.windows_directory = c.windows;
+    Platform_Fake_Reset();
+    Platform_Fake.system_language = c.system;
+    Platform_Fake.country = c.country;
+    Platform_Fake.windows_directory = c.windows.c_str();
     EXPECT_EQ(c.language, Str_System_Language());
-    EXPECT_EQ(c.ini_reads, Strrez_Fake.profile_reads);
-    if (c.ini_reads) EXPECT_EQ(c.windows + "\\WIN.INI", Strrez_Fake.last_ini_file);
+    EXPECT_EQ(c.ini_reads, Platform_Fake_Seen.country_reads);
+    if (c.ini_reads) EXPECT_EQ(c.windows + "\\WIN.INI", Platform_Fake_Seen.country_file);
 
     // Slot 0 takes the system language; the other slots always start in English.
     ASSERT_EQ(1, Str_Open(0, file.c_str()));
@@ -235,7 +235,7 @@ TEST_F(Strrez, SystemLanguageFoldsAndRecognisesThai) {
 }
 
 TEST_F(Strrez, SetLanguageRoundTrips) {
-  Strrez_Fake.system_language = 1041;
+  Platform_Fake.system_language = 1041;
   ASSERT_EQ(1, Load(0, Language_File()));
   EXPECT_EQ(1041, Str_Set_Language(0, 1033));
   EXPECT_EQ("ENG", Get(0, "MSG_LANG"));

@@ -13,12 +13,12 @@
 #include "base/buf.h"
 #include "log/log_internal.h"
 #include "log/log_platform.h"
+#include "platform_fake.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;
 
 Log_Fake_Knobs Log_Fake;
-Log_Fake_Record Log_Fake_Seen;
 
 static std::string Root;
 
@@ -38,14 +38,14 @@ static void Make_Root() {
 }
 
 static std::string Drive() {
-  const char* w = Log_Fake.windows_directory;
+  const char* w = Platform_Fake.windows_directory;
   return std::string(1, w != nullptr && w[0] != '\0' ? w[0] : 'C');
 }
 
 void Log_Fake_Reset() {
   Make_Root();
   Log_Fake = Log_Fake_Knobs();
-  Log_Fake_Seen = Log_Fake_Record();
+  Platform_Fake_Reset();  // the Windows directory and records.ini are the seams'
   Log_Fake_Make_Folder(Drive() + ":\\durivade");
   Log_Reset_For_Tests();
 }
@@ -96,30 +96,6 @@ static std::string Name_Of(const char* path) {
   return slash != nullptr ? slash + 1 : path;
 }
 
-size_t Log_Platform_Windows_Directory(char* out, size_t size) {
-  Ensure();
-  Log_Fake_Seen.windows_directory_calls++;
-  if (Log_Fake.windows_directory == nullptr || !Buf_Copy(out, size, Log_Fake.windows_directory)) {
-    if (size > 0) out[0] = '\0';
-    return 0;
-  }
-  return strlen(out);
-}
-
-size_t Log_Platform_Read_Setting(const char* section, const char* key, char* out, size_t size,
-                                 const char* ini_path) {
-  Ensure();
-  Log_Fake_Seen.setting_reads++;
-  Log_Fake_Seen.setting_path = ini_path;
-  Log_Fake_Seen.setting_section = section;
-  Log_Fake_Seen.setting_key = key;
-  // The knob stands for records.ini's content; without its folder there is no file.
-  const char* value = nullptr;
-  if (fs::is_directory(fs::path(Log_Fake_Host_Path(ini_path)).parent_path())) value = Log_Fake.log_level;
-  Buf_Copy(out, size, value != nullptr ? value : "");
-  return strlen(out);
-}
-
 int Log_Platform_Copy_File(const char* existing, const char* new_path, int fail_if_exists) {
   if (Log_Fake.fail_copy) return 0;
   std::error_code error;
@@ -128,9 +104,6 @@ int Log_Platform_Copy_File(const char* existing, const char* new_path, int fail_
   return error ? 0 : 1;
 }
 
-void Log_Platform_Set_Error_Mode(unsigned mode) {
-  Log_Fake_Seen.error_modes.push_back(mode);
-}
 
 FILE* Log_Platform_Open(const char* path, const char* mode) {
   std::string name = Name_Of(path);

@@ -7,14 +7,12 @@
 #include <vector>
 
 // A fresh run on a fresh disk: new empty root holding C:\durivade\ (so lines
-// are written), the knobs below at their defaults, and Log_Reset_For_Tests().
+// are written), the knobs below and the seams' (platform_fake.h) at their
+// defaults, and Log_Reset_For_Tests().
 void Log_Fake_Reset();
 
 // What the "platform" answers; change them between Log_Fake_Reset and logging.
 struct Log_Fake_Knobs {
-  const char* windows_directory = "C:\\WINDOWS";  // nullptr: GetWindowsDirectoryA fails
-  // [Records] log_level of records.ini (given while its folder exists); nullptr: missing
-  const char* log_level = nullptr;
   const char* date = "12/31/99";    // the run-time's "MM/DD/YY"
   const char* time = "23:59:58";    // the run-time's "HH:MM:SS"
   // Opens of the file with this name (last part of the path) in this mode fail.
@@ -25,15 +23,6 @@ struct Log_Fake_Knobs {
   bool fail_replace = false;  // MoveFileExA fails, both files stay as they were
 };
 extern Log_Fake_Knobs Log_Fake;
-
-// What the stand-in was asked.
-struct Log_Fake_Record {
-  int windows_directory_calls = 0;
-  int setting_reads = 0;
-  std::string setting_path, setting_section, setting_key;
-  std::vector<unsigned> error_modes;  // every SetErrorMode value, in order
-};
-extern Log_Fake_Record Log_Fake_Seen;
 
 // Files under the root, by their Windows paths.
 std::string Log_Fake_Host_Path(const std::string& windows_path);

@@ -64,11 +64,6 @@ void Viewer_Reg_Close(Viewer_Key key) {
   g_open[index - 1].clear();
 }
 
-int Viewer_Path_Exists(const char* path) {
-  Viewer_Fake_Calls.push_back(std::string("exists ") + path);
-  return Viewer_Fake.existing_paths.count(path) ? 1 : 0;
-}
-
 unsigned int Viewer_Start(const char* commandLine) {
   Viewer_Fake_Calls.push_back(std::string("start ") + commandLine);
   if (g_next_start < Viewer_Fake.start_results.size()) return Viewer_Fake.start_results[g_next_start++];

@@ -34,6 +34,7 @@ os.environ["DV_SOURCE"] = ROOT
 os.environ["DV_PREFIX"] = os.path.join(BENCH, "prefix")
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 import dvwine as w  # noqa: E402
+import xdisplay  # noqa: E402
 
 DISC = os.path.join(BENCH, "disc")   # what drive D: shows: the sample disc plus the programs
 TIMER = os.path.join(BUILD64, "bench", "startup_timer.exe")
@@ -83,13 +84,6 @@ def can_run_i386():
         return (True, None) if rc == 0 else (False, "the probe ended with %d" % rc)
     finally:
         os.unlink(path)
-
-
-def has_display():
-    if not os.environ.get("DISPLAY"):
-        return False
-    return subprocess.run(["xdpyinfo"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0
 
 
 def start_xvfb():
@@ -247,7 +241,7 @@ def main():
         print("this machine cannot run 32-bit x86 code (%s): measuring the x86_64 half only" % why)
 
     print("load average before: %.2f %.2f %.2f" % os.getloadavg())
-    xvfb = None if has_display() else start_xvfb()
+    xvfb = None if xdisplay.has_display() else start_xvfb()
     os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
     ratios = {}
     try:

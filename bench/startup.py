@@ -32,7 +32,7 @@ BENCH = os.path.join(ROOT, "build", "bench")
 os.environ["DV_BUILD"] = BUILD64
 os.environ["DV_SOURCE"] = ROOT
 os.environ["DV_PREFIX"] = os.path.join(BENCH, "prefix")
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+sys.path.insert(0, os.path.join(ROOT, "tools", "winekit"))
 import dvwine as w  # noqa: E402
 import xdisplay  # noqa: E402
 
@@ -87,31 +87,13 @@ def can_run_i386():
 
 
 def start_xvfb():
-    """An Xvfb of the benchmark's own. Other sessions on this machine may start
-    theirs at the same moment; a display number taken in the race makes our
-    server exit, so numbers are tried from a high start of our own, and a
-    display counts only once it answers while our server still runs."""
-    first = 200 + os.getpid() % 500
-    for number in range(first, first + 40):
-        if os.path.exists("/tmp/.X%d-lock" % number):
-            continue
-        name = ":%d" % number
-        proc = subprocess.Popen(["Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        end = time.monotonic() + 10
-        while proc.poll() is None and time.monotonic() < end:
-            answered = subprocess.run(["xdpyinfo", "-display", name], stdin=subprocess.DEVNULL,
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
-            if answered:
-                time.sleep(0.3)
-                if proc.poll() is None:
-                    os.environ["DISPLAY"] = name
-                    return proc
-            time.sleep(0.1)
-        if proc.poll() is None:
-            proc.kill()
-        proc.wait()
-    sys.exit("Xvfb did not start")
+    """An Xvfb of the benchmark's own (see tools/winekit/xdisplay.py)."""
+    try:
+        proc, name = xdisplay.start_xvfb()
+    except xdisplay.XvfbError as e:
+        sys.exit(str(e))
+    os.environ["DISPLAY"] = name
+    return proc
 
 
 def reg(*args):
@@ -146,7 +128,7 @@ def prepare_prefix(views):
     reg_add("HKLM\\Software\\Wine\\Drives", "d:", "cdrom", "64")
     reader = os.path.join(w.DRIVE_C, "Reader")
     os.makedirs(reader, exist_ok=True)
-    shutil.copyfile(os.path.join(BUILD64, "tests", "standin", "standin.exe"), os.path.join(reader, "reader.exe"))
+    shutil.copyfile(os.path.join(BUILD64, "standin.exe"), os.path.join(reader, "reader.exe"))
     classes = "HKLM\\Software\\Classes"
     for view in views:
         reg_add(classes + "\\.pdf", None, "AcroExch.Document", view)
@@ -279,9 +261,7 @@ def main():
             ratios[arch] = "ratio %.3f (95%% interval %.3f-%.3f), goal %s" % (ratio, low, high, verdict)
     finally:
         w.quiet("wineserver", "-k")
-        if xvfb:
-            xvfb.terminate()
-            xvfb.wait()
+        xdisplay.stop_xvfb(xvfb)
     print("\nload average after: %.2f %.2f %.2f" % os.getloadavg())
     print("\n== summary")
     for arch in measured:

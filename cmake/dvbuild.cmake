@@ -72,13 +72,23 @@ function(dv_native_command name)
   endif()
 endfunction()
 
+# The Windows-side tests run in lanes, one per build: a Wine prefix, an Xvfb
+# display and a scratch folder each (tests/wine/wineenv.sh, fixture
+# wine.LANE), so the x86_64 and the i686 suites run side by side. Within a
+# lane tests run one at a time: they share its display (focus, foreground),
+# its drives and its data folder C:\durivade\.
+function(dv_lane_properties out lane)
+  set(${out} FIXTURES_REQUIRED wine.${lane} RESOURCE_LOCK lane.${lane} PARENT_SCOPE)
+endfunction()
+
 # Registers test NAME once per build: NAME.x86_64 runs COMMAND with the
 # placeholder @BUILD@ replaced by this build's folder, NAME.i686 with the win32
 # build's folder. The i686 run goes through need32.sh: where this machine
 # cannot execute 32-bit code it ends with 77, which ctest shows as skipped
-# (never as passed). ENVIRONMENT entries may use @BUILD@ too.
+# (never as passed). ENVIRONMENT entries may use @BUILD@ too. WINE: the test
+# runs in its build's lane (DV_LANE names it).
 function(dv_test_each_build name)
-  cmake_parse_arguments(T "" "" "COMMAND;ENVIRONMENT;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "WINE" "" "COMMAND;ENVIRONMENT;PROPERTIES" ${ARGN})
   set(builds x86_64 ${CMAKE_BINARY_DIR})
   if(DV_WIN32_DIR)
     list(APPEND builds i686 ${DV_WIN32_DIR})
@@ -87,11 +97,17 @@ function(dv_test_each_build name)
     list(POP_FRONT builds arch dir)
     string(REPLACE "@BUILD@" "${dir}" command "${T_COMMAND}")
     string(REPLACE "@BUILD@" "${dir}" environment "${T_ENVIRONMENT}")
+    set(props ${T_PROPERTIES})
+    if(T_WINE)
+      dv_lane_properties(lane ${arch})
+      list(APPEND props ${lane})
+      list(APPEND environment DV_LANE=${arch})
+    endif()
     if(arch STREQUAL "i686")
       list(PREPEND command ${DV_TOOLS_DIR}/need32.sh)
     endif()
     add_test(NAME ${name}.${arch} COMMAND ${command})
-    set_tests_properties(${name}.${arch} PROPERTIES SKIP_RETURN_CODE 77 ${T_PROPERTIES})
+    set_tests_properties(${name}.${arch} PROPERTIES SKIP_RETURN_CODE 77 ${props})
     if(environment)
       set_tests_properties(${name}.${arch} PROPERTIES ENVIRONMENT "${environment}")
     endif()
@@ -99,7 +115,7 @@ function(dv_test_each_build name)
 endfunction()
 
 # Runs a Windows program of the build under test (target PROGRAM, same place in
-# both builds) in the shared prefix: wine.NAME.x86_64 and wine.NAME.i686.
+# both builds) in its build's lane: wine.NAME.x86_64 and wine.NAME.i686.
 function(dv_wine_run name)
   cmake_parse_arguments(T "" "PROGRAM" "ARGS;ENVIRONMENT" ${ARGN})
   get_target_property(dir ${T_PROGRAM} RUNTIME_OUTPUT_DIRECTORY)
@@ -107,16 +123,14 @@ function(dv_wine_run name)
     get_target_property(dir ${T_PROGRAM} BINARY_DIR)
   endif()
   file(RELATIVE_PATH rel ${CMAKE_BINARY_DIR} ${dir})
-  dv_test_each_build(wine.${name} COMMAND ${DV_TOOLS_DIR}/winrun.sh ${CMAKE_BINARY_DIR}
+  dv_test_each_build(wine.${name} WINE COMMAND ${DV_TOOLS_DIR}/winrun.sh ${CMAKE_BINARY_DIR}
     @BUILD@/${rel}/$<TARGET_FILE_NAME:${T_PROGRAM}> ${T_ARGS}
     ENVIRONMENT ${T_ENVIRONMENT}
-    PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wineprefix)
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 # Windows-side GoogleTest program, built by both Windows builds and run under
-# Wine in the test run's prefix, once per build.
-# The Wine tests share one prefix, one display (focus, foreground) and the data
-# folder C:\durivade\, so they run one at a time (the native tests run beside them).
+# Wine in each build's lane.
 function(dv_wine_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   if(WIN32 AND DV_WINE_TESTS)
@@ -130,41 +144,47 @@ function(dv_wine_test name)
   endif()
 endfunction()
 
-# A script (Python, shell) that drives Windows programs under Wine, once.
+# A script (Python, shell) that drives Windows programs under Wine, once, in
+# the x86_64 lane. OWN_PREFIX: the script makes a prefix and display of its
+# own (a tool under test, such as discpreview), so it needs no lane.
 function(dv_wine_script_test name)
-  cmake_parse_arguments(T "" "" "COMMAND;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "OWN_PREFIX" "TIMEOUT" "COMMAND;DEPENDS" ${ARGN})
   if(DV_TEST_RUN)
+    if(NOT T_TIMEOUT)
+      set(T_TIMEOUT 600)
+    endif()
     add_test(NAME wine.${name} COMMAND ${T_COMMAND})
-    set_tests_properties(wine.${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
-      RESOURCE_LOCK wineprefix
-      ENVIRONMENT "DV_BUILD=${CMAKE_BINARY_DIR};DV_SOURCE=${CMAKE_SOURCE_DIR}")
+    set(props TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "DV_BUILD=${CMAKE_BINARY_DIR};DV_SOURCE=${CMAKE_SOURCE_DIR};DV_LANE=x86_64")
+    if(NOT T_OWN_PREFIX)
+      dv_lane_properties(lane x86_64)
+      list(APPEND props ${lane})
+    endif()
+    set_tests_properties(wine.${name} PROPERTIES ${props})
   endif()
 endfunction()
 
 # A script that checks programs of the product, registered once per build:
-# wine.NAME.x86_64 and wine.NAME.i686 (skipped where 32-bit code cannot run).
-# The script reads what it tests from the environment:
+# wine.NAME.x86_64 and wine.NAME.i686 (skipped where 32-bit code cannot run),
+# each in its build's lane. The script reads what it tests from the environment:
 #   DV_DOCVIEW   the DOCVIEW.EXE under test (that build's own)
 #   DV_PROGRAMS  the folder of that build's test hosts (chooser_host.exe, ...)
-#   DV_BUILD     the test run's (x86_64) build: prefix, robot, stand-in, disc
-# e.g. dv_wine_script_test_each_build(e2e COMMAND python3 test_e2e.py RUN_SERIAL TIMEOUT 900)
+#   DV_BUILD     the test run's (x86_64) build: robot, stand-in, lanes
+#   DV_LANE      the lane (prefix, display, scratch folder) it runs in
+# e.g. dv_wine_script_test_each_build(e2e COMMAND python3 test_e2e.py TIMEOUT 900)
 function(dv_wine_script_test_each_build name)
-  cmake_parse_arguments(T "RUN_SERIAL" "TIMEOUT" "COMMAND" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "COMMAND" ${ARGN})
   if(NOT DV_TEST_RUN)
     return()
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
-  set(props FIXTURES_REQUIRED wine TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK wineprefix)
-  if(T_RUN_SERIAL)
-    list(APPEND props RUN_SERIAL TRUE)
-  endif()
-  dv_test_each_build(wine.${name} COMMAND ${T_COMMAND}
+  dv_test_each_build(wine.${name} WINE COMMAND ${T_COMMAND}
     ENVIRONMENT DV_BUILD=${CMAKE_BINARY_DIR} DV_SOURCE=${CMAKE_SOURCE_DIR}
                 DV_DOCVIEW=@BUILD@/DOCVIEW.EXE DV_PROGRAMS=@BUILD@
                 DV_MKLOC=${DV_NATIVE_DIR}/bin/mkloc
-    PROPERTIES ${props})
+    PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # Gives a Windows program the product's resources (icon, PROMPT_USER, MANUAL_LIST, manifest).

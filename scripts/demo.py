@@ -20,7 +20,7 @@ DEMO = os.path.join(ROOT, "build", "demo")
 os.environ["DV_BUILD"] = BUILD
 os.environ["DV_SOURCE"] = ROOT
 os.environ["DV_PREFIX"] = os.path.join(DEMO, "prefix")
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+sys.path.insert(0, os.path.join(ROOT, "tools", "winekit"))
 import dvwine as w  # noqa: E402
 import xdisplay  # noqa: E402
 
@@ -32,16 +32,17 @@ STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 
 
 def start_xvfb():
-    proc, number = xdisplay.start_xvfb()
-    if proc is None:
-        sys.exit("Xvfb did not start")
+    try:
+        proc, number = xdisplay.start_xvfb()
+    except xdisplay.XvfbError as e:
+        sys.exit(str(e))
     os.environ["DISPLAY"] = number
     return proc
 
 
-def prepare_prefix():
+def prepare_prefix(window_manager):
     # As discpreview prepares a disc: the sample disc becomes CD-ROM drive D:.
-    discpreview.prepare_prefix(w, DISC)
+    discpreview.prepare_prefix(w, DISC, window_manager)
     w.register_reader("4.0")       # the stand-in, registered as the PDF reader
     os.makedirs(w.DATA_DIR, exist_ok=True)  # the program logs only into an existing folder
     if os.path.exists(STANDIN_LOG):
@@ -86,7 +87,7 @@ def main():
     os.environ["DV_STANDIN_LOG"] = "C:\\standin.log"
     os.environ["DV_STANDIN_SECONDS"] = "600" if interactive else "20"
     try:
-        prepare_prefix()
+        prepare_prefix(interactive)
         print("system language from", language)
         proc = w.start("D:\\DOCVIEW.EXE", lc_all=language, deadline=3600 if interactive else 120)
         if interactive:
@@ -100,7 +101,7 @@ def main():
     finally:
         if xvfb:
             w.quiet("wineserver", "-k")
-            xvfb.terminate()
+            xdisplay.stop_xvfb(xvfb)
 
 
 if __name__ == "__main__":

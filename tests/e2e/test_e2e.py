@@ -15,12 +15,12 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "winekit"))
 import dvwine as w  # noqa: E402
 
 IDS = w.resource_ids()
 DISC_SOURCE = os.path.join(w.BUILD, "disc")  # laid out by the build
-E2E = os.path.join(w.BUILD, "e2e")
+E2E = os.path.join(w.SCRATCH, "e2e")
 DRIVES = {"d": os.path.join(E2E, "drive_d"), "e": os.path.join(E2E, "drive_e")}
 STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 VIEWER_PATH = "C:\\READER\\READER.EXE"

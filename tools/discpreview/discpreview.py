@@ -28,7 +28,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # xdisplay reads nothing at import; dvwine is imported once the prefix is chosen.
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+sys.path.insert(0, os.path.join(ROOT, "tools", "winekit"))
 import xdisplay  # noqa: E402
 
 # String-file language code -> (locale, the code page its texts are in, name)
@@ -68,10 +68,10 @@ def carried_locales(mkloc, loc_path):
 
 
 def start_xvfb():
-    proc, number = xdisplay.start_xvfb()
-    if proc is None:
-        sys.exit("discpreview: Xvfb did not start")
-    return proc, number
+    try:
+        return xdisplay.start_xvfb()
+    except xdisplay.XvfbError as e:
+        sys.exit("discpreview: " + str(e))
 
 
 def disc_folder(disc, out):
@@ -138,13 +138,15 @@ def warm_up(w):
             time.sleep(1)
 
 
-def prepare_prefix(w, folder):
+def prepare_prefix(w, folder, window_manager=False):
     """The prefix (w.PREFIX) made when missing, folder as CD-ROM drive D:, and
-    the Wine server up with a first window open. The demo starts this way too."""
+    the Wine server up with a first window open. The demo starts this way too.
+    window_manager: whether one runs on the display (a user's own does)."""
     if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
         print("creating the Wine prefix", w.PREFIX)
         os.makedirs(w.PREFIX, exist_ok=True)
         w.quiet("wineboot", "-i")
+    w.set_window_manager(window_manager)
     w.set_cd_drives({"d": folder})
     warm_up(w)
 
@@ -270,12 +272,12 @@ def main():
     if not xdisplay.has_display():
         xvfb, os.environ["DISPLAY"] = start_xvfb()
     os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
-    sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+    sys.path.insert(0, os.path.join(ROOT, "tools", "winekit"))
     import dvwine as w
     ids = w.resource_ids()
     runs = []
     try:
-        prepare_prefix(w, folder)
+        prepare_prefix(w, folder, window_manager=xvfb is None)
         standin_log = os.path.join(w.DRIVE_C, "standin.log")
         for locale in locales:
             for reader in ([True, False] if args.no_reader else [True]):
@@ -287,9 +289,7 @@ def main():
                 runs.append(r)
     finally:
         w.quiet("wineserver", "-k")
-        if xvfb:
-            xvfb.terminate()
-            xvfb.wait()
+        xdisplay.stop_xvfb(xvfb)
     with open(os.path.join(out, "index.html"), "w", encoding="utf-8") as f:
         f.write(page(args.disc, runs))
     print("discpreview: wrote %s" % os.path.join(out, "index.html"))

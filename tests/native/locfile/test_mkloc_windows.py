@@ -11,7 +11,7 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "tools", "winekit"))
 import dvwine  # noqa: E402
 
 NATIVE = None

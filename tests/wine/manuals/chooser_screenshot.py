@@ -11,7 +11,7 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "tools", "winekit"))
 import dvwine  # noqa: E402
 
 CATALOGUE = (b"install.pdf=Installation Guide\r\n"

@@ -11,12 +11,12 @@ import shutil
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "winekit"))
 import dvwine  # noqa: E402
 
 IDS = dvwine.resource_ids()
 HOST = os.path.join(dvwine.PROGRAMS, "chooser_host.exe")  # of the build under test
-STANDIN = os.path.join(dvwine.BUILD, "tests", "standin", "standin.exe")
+STANDIN = dvwine.STANDIN
 BASE = os.path.join(dvwine.DRIVE_C, "chooser_test")
 VIEWER = "C:\\CHOOSER_TEST\\VIEWER\\VIEWER.EXE"  # upper-case, as the reader check leaves it
 STANDIN_LOG = os.path.join(BASE, "standin.log")

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string Standin_Path() { return Test_Run_Program("/tests/standin/standin.exe"); }
+std::string Standin_Path() { return Test_Run_Program("/standin.exe"); }
 
 struct Found {
   DWORD pid;
@@ -37,6 +37,14 @@ HWND Window_Of(DWORD pid) {
   Found f = {pid, NULL};
   EnumWindows(Match_Window, (LPARAM)&f);
   return f.window;
+}
+
+// Under Wine the foreground follows the X server's focus a moment later: up to 2 s.
+void Wait_For_Foreground(HWND window) {
+  for (int i = 0; i < 100 && GetForegroundWindow() != window; i++) {
+    Pump_Messages();
+    Sleep(20);
+  }
 }
 
 class RaiseViewer : public ::testing::Test {
@@ -64,7 +72,7 @@ class RaiseViewer : public ::testing::Test {
     for (int i = 0; i < 100 && window == NULL; i++, Sleep(50)) window = Window_Of(reader_.dwProcessId);
     EXPECT_NE((HWND)NULL, window);
     SetForegroundWindow(MainWindow);
-    Pump_Messages();
+    Wait_For_Foreground(MainWindow);
     EXPECT_EQ(MainWindow, GetForegroundWindow());
     return window;
   }
@@ -91,11 +99,7 @@ TEST_F(RaiseViewer, BringsTheReadersWindowToTheFront) {
   DWORD start = GetTickCount();
   Raise_Viewer(33);
   EXPECT_LT(GetTickCount() - start, 5000u);
-  // Under Wine the foreground follows the X server's focus a moment later.
-  for (int i = 0; i < 100 && GetForegroundWindow() != reader; i++) {
-    Pump_Messages();
-    Sleep(20);
-  }
+  Wait_For_Foreground(reader);
   EXPECT_EQ(reader, GetForegroundWindow());
 }
 

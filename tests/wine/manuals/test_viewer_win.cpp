@@ -22,7 +22,7 @@
 
 namespace {
 
-const std::string kStandIn = Test_Run_Program("/tests/standin/standin.exe");
+const std::string kStandIn = Test_Run_Program("/standin.exe");
 const std::string kRobot = Test_Run_Program("/robot.exe");
 
 // The version text as the program reads it with the C run-time's own strtod:

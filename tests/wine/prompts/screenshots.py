@@ -23,15 +23,15 @@ def main():
     build = os.path.realpath(sys.argv[1])
     out_dir = os.path.realpath(sys.argv[2] if len(sys.argv) == 3 else os.path.join(SOURCE, "docs"))
     os.environ.update(DV_BUILD=build, DV_SOURCE=SOURCE)
-    sys.path.insert(0, os.path.join(SOURCE, "tests", "support"))
+    sys.path.insert(0, os.path.join(SOURCE, "tools", "winekit"))
     sys.path.insert(0, HERE)
     import dvwine
     import test_prompts
 
     env_script = os.path.join(SOURCE, "tests", "wine", "wineenv.sh")
-    started = not os.path.exists(os.path.join(build, "wine-state", "xvfb.display"))
+    started = not os.path.exists(os.path.join(build, "lanes", "x86_64", "xvfb.display"))
     if started:
-        subprocess.run([env_script, "start", build], check=True)
+        subprocess.run([env_script, "start", build, "x86_64"], check=True)
     fd, strings = tempfile.mkstemp(prefix="prompts-", suffix=".loc")
     os.close(fd)
     try:
@@ -55,7 +55,7 @@ def main():
     finally:
         os.unlink(strings)
         if started:
-            subprocess.run([env_script, "stop", build], check=False)
+            subprocess.run([env_script, "stop", build, "x86_64"], check=False)
 
 
 if __name__ == "__main__":

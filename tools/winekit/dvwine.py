@@ -1,10 +1,13 @@
-"""Harness for the script tests that drive Windows programs under Wine.
+"""The Wine machinery that drives Windows programs: discpreview, the demo,
+the benchmark and the script tests under Wine all use it.
 
-The test run's wine.setup fixture has started Xvfb and made a Wine prefix
-under the build folder; ctest hands a script DV_BUILD and DV_SOURCE. This
-module gives those scripts, with the standard library only:
+In the test run, the wine.setup fixture has started Xvfb and made a Wine
+prefix under the build folder, and ctest hands a script DV_BUILD and
+DV_SOURCE; a tool sets DV_PREFIX and DV_DISPLAY for a prefix and display of
+its own. This module gives them, with the standard library only:
 
-  paths        BUILD, SOURCE, PREFIX, DRIVE_C, DATA_DIR, LOG_PATH, win_path()
+  paths        BUILD, SOURCE, LANE, PREFIX, SCRATCH, DRIVE_C, DATA_DIR, LOG_PATH,
+               win_path()
   under test   DOCVIEW (the DOCVIEW.EXE under test), PROGRAMS (that build's
                test hosts)
   programs     start() -> Proc (background, deadline, output in a file),
@@ -34,20 +37,26 @@ import time
 
 BUILD = os.path.realpath(os.environ.get("DV_BUILD", "."))
 SOURCE = os.path.realpath(os.environ.get("DV_SOURCE", os.path.join(os.path.dirname(__file__), "..", "..")))
-# DV_PREFIX: another prefix (the demo keeps its own).
-PREFIX = os.path.realpath(os.environ.get("DV_PREFIX") or os.path.join(BUILD, "wineprefix"))
+# The test run's lane (DV_LANE, see tests/wine/wineenv.sh): a prefix, a display
+# and a scratch folder of its own, so each build's tests run beside the other's.
+LANE = os.environ.get("DV_LANE") or "x86_64"
+LANE_DIR = os.path.join(BUILD, "lanes", LANE)
+SCRATCH = os.path.join(LANE_DIR, "scratch")
+# DV_PREFIX: another prefix (the demo and discpreview keep their own).
+PREFIX = os.path.realpath(os.environ.get("DV_PREFIX") or os.path.join(LANE_DIR, "prefix"))
 DRIVE_C = os.path.join(PREFIX, "drive_c")
 DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
 RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
 ROBOT = os.path.join(BUILD, "robot.exe")
+STANDIN = os.path.join(BUILD, "standin.exe")  # the reader and installer stand-in (tools/standin)
 # The build under test (see dv_wine_script_test_each_build): its DOCVIEW.EXE and
 # its test hosts; the robot, the stand-in and the prefix are always BUILD's.
 DOCVIEW = os.path.realpath(os.environ.get("DV_DOCVIEW") or os.path.join(BUILD, "disc", "DOCVIEW.EXE"))
 PROGRAMS = os.path.realpath(os.environ.get("DV_PROGRAMS") or BUILD)
 # Every Wine start goes through the 64-bit loader, whether or not 32-bit Wine is
-# installed (see tests/wine/bin/wine).
-SHIM_DIR = os.path.join(SOURCE, "tests", "wine", "bin")
+# installed (see bin/wine beside this file).
+SHIM_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bin")
 
 # Control ids and template names come from the product's own header.
 def resource_ids():
@@ -65,10 +74,10 @@ def resource_ids():
 
 
 def display():
-    """The test run's Xvfb display, or DV_DISPLAY when set (the demo's)."""
+    """The lane's Xvfb display, or DV_DISPLAY when set (the demo's, discpreview's)."""
     if os.environ.get("DV_DISPLAY"):
         return os.environ["DV_DISPLAY"]
-    with open(os.path.join(BUILD, "wine-state", "xvfb.display")) as f:
+    with open(os.path.join(LANE_DIR, "xvfb.display")) as f:
         return f.read().strip()
 
 
@@ -94,18 +103,45 @@ def win_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
+def pe_machine(path):
+    """"x86_64" or "i686" for a PE program file, None for anything else."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(4096)
+    except OSError:
+        return None
+    if head[:2] != b"MZ" or len(head) < 64:
+        return None
+    at = int.from_bytes(head[60:64], "little")
+    if head[at:at + 4] != b"PE\0\0":
+        return None
+    return {0x8664: "x86_64", 0x014c: "i686"}.get(int.from_bytes(head[at + 4:at + 6], "little"))
+
+
+LOADER_32 = "/usr/lib/wine/wine"
+
+
 class Proc:
     """A Windows program running in the background under the prefix.
 
     Output (stdout and stderr) goes to a file, never a pipe: Wine's
     background services inherit the handles and would keep a pipe open.
+
+    direct: program is a Unix path, handed to the Wine loader of its own
+    architecture, which loads it itself. Otherwise a 32-bit program is started
+    through CreateProcess, which (on Windows too) refuses a program path over
+    MAX_PATH; the loader has no such limit.
     """
 
-    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60):
-        self.argv = ["wine", program] + [str(a) for a in args]
+    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
+        env = wine_env(lc_all)
+        loader = "wine"
+        if direct and pe_machine(program) == "i686":
+            loader = env["WINELOADER"] = LOADER_32
+        self.argv = [loader, program] + [str(a) for a in args]
         self._out = tempfile.NamedTemporaryFile(prefix="dvwine-", suffix=".out", delete=False)
         self.popen = subprocess.Popen(self.argv, stdin=subprocess.DEVNULL, stdout=self._out,
-                                      stderr=subprocess.STDOUT, cwd=cwd, env=wine_env(lc_all))
+                                      stderr=subprocess.STDOUT, cwd=cwd, env=env)
         self.deadline = time.monotonic() + deadline
         self.rc = None
 
@@ -153,9 +189,9 @@ class Proc:
         self.close()
 
 
-def start(program, args=(), lc_all=None, cwd=None, deadline=60):
+def start(program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
     """Starts a Windows program in the background; see Proc."""
-    return Proc(program, args, lc_all, cwd, deadline)
+    return Proc(program, args, lc_all, cwd, deadline, direct)
 
 
 def run(program, args=(), lc_all=None, cwd=None, timeout=60):
@@ -183,10 +219,35 @@ class RobotError(Exception):
     pass
 
 
-def robot(*args, timeout=30, check=True):
+class ProgramEnded(RobotError):
+    """The program the robot waited on ended first (its exit code in .rc)."""
+    def __init__(self, message, rc):
+        RobotError.__init__(self, message)
+        self.rc = rc
+
+
+def robot(*args, timeout=30, check=True, watch=None):
     """Runs robot.exe with the given command(s) (separate several with "--");
-    returns the list of its JSON replies. Raises RobotError when a command failed."""
-    rc, out = run(ROBOT, args, timeout=timeout)
+    returns the list of its JSON replies. Raises RobotError when a command failed.
+    watch: a Proc the robot waits on (a dialog of it, say); when that program
+    ends first, the robot is stopped and ProgramEnded is raised at once,
+    instead of waiting out the robot's timeout."""
+    if watch is None:
+        rc, out = run(ROBOT, args, timeout=timeout)
+    else:
+        with Proc(ROBOT, args, deadline=timeout) as p:
+            while p.poll() is None:
+                ended = watch.poll()
+                if ended is not None:
+                    # The robot may have found what it waited for just before: let it finish.
+                    try:
+                        p.wait(2)
+                    except TimeoutError:
+                        raise ProgramEnded("the program ended with %s while the robot waited (%s)"
+                                           % (ended, " ".join(map(str, args))), ended)
+                    break
+                time.sleep(0.05)
+            rc, out = p.rc, p.output()
     replies = []
     for line in out.splitlines():
         line = line.strip()
@@ -214,16 +275,17 @@ def wait_dialog(timeout=15, cls="#32770", title=None, owner_title=None, exe=None
     return robot(*args, timeout=timeout + 15)[0]
 
 
-def next_dialog(owner_title, seen=(), timeout=15, first=None):
+def next_dialog(owner_title, seen=(), timeout=15, first=None, watch=None):
     """Waits for a visible dialog owned by the window titled owner_title that is
     none of the windows in seen (a dialog that is still closing), and dumps it:
     returns (hwnd, dump). first: a robot command (list) run just before, in the
-    same robot process, such as the click that ends the previous dialog."""
+    same robot process, such as the click that ends the previous dialog.
+    watch: the program's Proc (see robot())."""
     args = list(first) + ["--"] if first else []
     args += ["wait", "--timeout", timeout, "--owner-title", owner_title, "--dump"]
     for hwnd in seen:
         args += ["--not", hwnd]
-    replies = robot(*args, timeout=timeout + 15)
+    replies = robot(*args, timeout=timeout + 15, watch=watch)
     return replies[-2]["hwnd"], replies[-1]
 
 
@@ -399,6 +461,13 @@ def reg_add(key, name=None, data="", kind="REG_SZ"):
         raise RuntimeError("reg add failed (%s): %s" % (rc, out))
 
 
+def set_window_manager(present):
+    """Tells Wine whether a window manager runs on the display. On an Xvfb of
+    our own none does: Wine's windows are then its own (unmanaged), or every
+    window that hides waits two seconds for a manager's answer."""
+    reg_add("HKCU\\Software\\Wine\\X11 Driver", "Managed", "Y" if present else "N")
+
+
 def reg_delete(key):
     """Removes a key and everything under it; a missing key is no error."""
     run("reg", ["delete", key, "/f", REG_VIEW])
@@ -436,7 +505,7 @@ def register_reader(version="4.0"):
     """Installs the stand-in program as the PDF reader of the given version."""
     folder = os.path.join(DRIVE_C, "Reader")
     os.makedirs(folder, exist_ok=True)
-    shutil.copyfile(os.path.join(BUILD, "tests", "standin", "standin.exe"), os.path.join(folder, "reader.exe"))
+    shutil.copyfile(STANDIN, os.path.join(folder, "reader.exe"))
     reg_add(CLASSES + "\\.pdf", None, "AcroExch.Document")
     reg_add(CLASSES + "\\AcroExch.Document\\AcrobatVersion", None, version)
     reg_add(CLASSES + "\\AcroExch.Document\\shell\\open\\command", None, '"%s" "%%1"' % READER_WIN)
@@ -444,7 +513,7 @@ def register_reader(version="4.0"):
 
 def standin_starts(path):
     """What the stand-in reader and installers recorded in their log (the file
-    at path, see tests/standin/standin.cpp): (role, module path, command line)
+    at path, see tools/standin/standin.cpp): (role, module path, command line)
     per start, oldest first; empty when nothing was started."""
     try:
         with open(path, "rb") as f:

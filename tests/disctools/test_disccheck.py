@@ -34,15 +34,24 @@ def catalogue(disc, text):
     write(disc, "doc/doc.ini", text.encode("latin-1"))
 
 
-def string_file(disc, texts):
-    """ENGINE.LOC from {key: {code: text}} built by mkloc."""
+def string_file(disc, texts, allow_cut=False, caret=None):
+    """ENGINE.LOC from {key: {code: text}} built by mkloc (--allow-cut builds
+    texts the program cuts). mkloc refuses a placeholder the program never
+    fills: such a text is written with caret's stand-in ("@") and given its
+    caret afterwards, byte for byte, so every offset stays right."""
     src = "".join("[%s]\n" % k + "".join("%s: %s\n" % (c, t) for c, t in v.items())
                   for k, v in texts.items())
     with open(os.path.join(disc, "engine_loc.txt"), "w", encoding="utf-8") as f:
         f.write(src)
-    subprocess.run([MKLOC, os.path.join(disc, "engine_loc.txt"), os.path.join(disc, "ENGINE.LOC")],
+    loc = os.path.join(disc, "ENGINE.LOC")
+    subprocess.run([MKLOC] + (["--allow-cut"] if allow_cut else []) + [os.path.join(disc, "engine_loc.txt"), loc],
                    check=True, capture_output=True)
     os.remove(os.path.join(disc, "engine_loc.txt"))
+    if caret:
+        with open(loc, "rb") as f:
+            data = f.read()
+        with open(loc, "wb") as f:
+            f.write(data.replace(caret.replace("^", "@").encode(), caret.encode()))
 
 
 def all_keys(**override):
@@ -71,10 +80,11 @@ CASES = [
      r"/ENGINE\.LOC: error: no MSG_MESSAGE_INSERTCD"),
     ("language missing for a key", lambda d: string_file(d, all_keys(MSG_BUTTON_CANCEL={"ENG": "Cancel"})), 0,
      r"/ENGINE\.LOC: warning: MSG_BUTTON_CANCEL has no FRA text: French systems see the English one"),
-    ("placeholder never filled", lambda d: string_file(d, all_keys(MSG_BUTTON_OK={"ENG": "OK ^0", "FRA": "OK ^0"})), 1,
+    ("placeholder never filled", lambda d: string_file(d, all_keys(MSG_BUTTON_OK={"ENG": "OK @0", "FRA": "OK @0"}),
+                                                       caret="^0"), 1,
      r"/ENGINE\.LOC: error: MSG_BUTTON_OK ENG text holds \^0, which the program never fills"),
     ("second placeholder in INSERTCD", lambda d: string_file(d, all_keys(
-        MSG_MESSAGE_INSERTCD={"ENG": "Insert ^0 in ^1", "FRA": "Ins ^0 ^1"})), 1,
+        MSG_MESSAGE_INSERTCD={"ENG": "Insert ^0 in @1", "FRA": "Ins ^0 @1"}), caret="^1"), 1,
      r"error: MSG_MESSAGE_INSERTCD ENG text holds \^1"),
     ("bare line feed", lambda d: catalogue(d, "guide.pdf=Installation Guide\nusers.pdf=User's Guide\r\n"), 0,
      r"/doc/doc\.ini:1: warning: ends in a bare line feed: the title the user sees ends in a line feed"),

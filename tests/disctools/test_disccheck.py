@@ -34,15 +34,24 @@ def catalogue(disc, text):
     write(disc, "doc/doc.ini", text.encode("latin-1"))
 
 
-def string_file(disc, texts):
-    """ENGINE.LOC from {key: {code: text}} built by mkloc."""
+def string_file(disc, texts, allow_cut=False, caret=None):
+    """ENGINE.LOC from {key: {code: text}} built by mkloc (--allow-cut builds
+    texts the program cuts). mkloc refuses a placeholder the program never
+    fills: such a text is written with caret's stand-in ("@") and given its
+    caret afterwards, byte for byte, so every offset stays right."""
     src = "".join("[%s]\n" % k + "".join("%s: %s\n" % (c, t) for c, t in v.items())
                   for k, v in texts.items())
     with open(os.path.join(disc, "engine_loc.txt"), "w", encoding="utf-8") as f:
         f.write(src)
-    subprocess.run([MKLOC, os.path.join(disc, "engine_loc.txt"), os.path.join(disc, "ENGINE.LOC")],
+    loc = os.path.join(disc, "ENGINE.LOC")
+    subprocess.run([MKLOC] + (["--allow-cut"] if allow_cut else []) + [os.path.join(disc, "engine_loc.txt"), loc],
                    check=True, capture_output=True)
     os.remove(os.path.join(disc, "engine_loc.txt"))
+    if caret:
+        with open(loc, "rb") as f:
+            data = f.read()
+        with open(loc, "wb") as f:
+            f.write(data.replace(caret.replace("^", "@").encode(), caret.encode()))
 
 
 def all_keys(**override):
@@ -57,6 +66,11 @@ def remove(disc, rel):
 
 
 GOOD = "guide.pdf=Installation Guide\r\nusers.pdf=User's Guide\r\n"
+# 184 and 94 bytes in code page 1252: with the blank line, 280.
+NEED_GER = ("Zum Lesen der Handb\u00fccher auf diesem Datentr\u00e4ger wird ein PDF-Reader ab Version 3 "
+            "ben\u00f6tigt. Auf diesem Computer wurde kein solches Programm gefunden; ohne ihn bleiben die "
+            "Handb\u00fccher zu.")
+INSTALL_GER = "M\u00f6chten Sie mit dem Installationsprogramm den PDF-Reader jetzt auf diesem Computer einrichten?"
 LONG = "m" * 140 + ".pdf"
 DEEP = "/".join("d%d" % i for i in range(1, 9)) + "/x.txt"
 
@@ -71,11 +85,41 @@ CASES = [
      r"/ENGINE\.LOC: error: no MSG_MESSAGE_INSERTCD"),
     ("language missing for a key", lambda d: string_file(d, all_keys(MSG_BUTTON_CANCEL={"ENG": "Cancel"})), 0,
      r"/ENGINE\.LOC: warning: MSG_BUTTON_CANCEL has no FRA text: French systems see the English one"),
-    ("placeholder never filled", lambda d: string_file(d, all_keys(MSG_BUTTON_OK={"ENG": "OK ^0", "FRA": "OK ^0"})), 1,
+    ("placeholder never filled", lambda d: string_file(d, all_keys(MSG_BUTTON_OK={"ENG": "OK @0", "FRA": "OK @0"}),
+                                                       caret="^0"), 1,
      r"/ENGINE\.LOC: error: MSG_BUTTON_OK ENG text holds \^0, which the program never fills"),
     ("second placeholder in INSERTCD", lambda d: string_file(d, all_keys(
-        MSG_MESSAGE_INSERTCD={"ENG": "Insert ^0 in ^1", "FRA": "Ins ^0 ^1"})), 1,
+        MSG_MESSAGE_INSERTCD={"ENG": "Insert ^0 in @1", "FRA": "Ins ^0 @1"}), caret="^1"), 1,
      r"error: MSG_MESSAGE_INSERTCD ENG text holds \^1"),
+    ("German reader offer cut", lambda d: string_file(d, all_keys(
+        MSG_MESSAGE_NEEDACROBAT={"ENG": "A PDF reader is needed.", "GER": NEED_GER},
+        MSG_MESSAGE_INSTALLNOW={"ENG": "Install it now?", "GER": INSTALL_GER}), allow_cut=True), 1,
+     r"/ENGINE\.LOC: error: GER: the reader offer \(need-reader text, blank line, install question\) is 280 bytes; "
+     r"the prompt shows 255 and cuts it after \"\u2026-Reader jetzt auf di\"$"),
+    ("filled insert-disc text too long", lambda d: string_file(d, all_keys(
+        MSG_MESSAGE_INSERTCD={"ENG": "Insert ^0", "FRA": "i" * 226 + "^0"}), allow_cut=True), 1,
+     r"/ENGINE\.LOC: error: FRA: MSG_MESSAGE_INSERTCD filled with the disc's name \"Installation \(v1\.5 or greater\)\" "
+     r"is 256 bytes; the program fills it only below 256, so the user sees the text unfilled, with the raw \"\^0\" in it$"),
+    ("catalogue with a byte-order mark", lambda d: write(d, "doc/doc.ini", b"\xef\xbb\xbf" + GOOD.encode()), 1,
+     r"/doc/doc\.ini:1: error: starts with a UTF-8 byte-order mark \(EF BB BF\): the program reads it as part of "
+     r"the first file name"),
+    ("the byte-order mark shown in the name", lambda d: write(d, "doc/doc.ini", b"\xef\xbb\xbf" + GOOD.encode()), 1,
+     r"/doc/doc\.ini:1: error: names \"\u00ef\u00bb\u00bfguide\.pdf\", which is not in doc"),
+    ("catalogue saved as UTF-8", lambda d: write(d, "doc/doc.ini", ("guide.pdf=Guide de d\u00e9marrage\r\n"
+                                                                    "users.pdf=User's Guide\r\n").encode("utf-8")), 0,
+     r"/doc/doc\.ini:1: warning: is UTF-8: an English system lists the title \"Guide de d\u00c3\u00a9marrage\", "
+     r"not \"Guide de d\u00e9marrage\""),
+    ("catalogue in code page 1252", lambda d: write(d, "doc/doc.ini", "guide.pdf=Guide de d\u00e9marrage\r\n".encode("cp1252")),
+     0, None),
+    ("Shift-JIS title for Japanese systems", lambda d: write(d, "doc/doc.ini", (
+        GOOD + "guide_jp.pdf=\u30a4\u30f3\u30b9\u30c8\u30fc\u30eb (Japanese)\r\n").encode("cp932")), 0, None),
+    # The program looks a name up in the system's code page: 1252 bytes find
+    # the disc's caf\u00e9.pdf, the UTF-8 bytes look for another name.
+    ("file name in code page 1252", lambda d: [write(d, "doc/caf\u00e9.pdf", b"%PDF"),
+                                              write(d, "doc/doc.ini", "caf\u00e9.pdf=Caf\u00e9\r\n".encode("cp1252"))], 0, None),
+    ("file name in UTF-8", lambda d: [write(d, "doc/caf\u00e9.pdf", b"%PDF"),
+                                     write(d, "doc/doc.ini", "caf\u00e9.pdf=Cafe\r\n".encode("utf-8"))], 1,
+     r"/doc/doc\.ini:1: error: names \"caf\u00c3\u00a9\.pdf\", which is not in doc"),
     ("bare line feed", lambda d: catalogue(d, "guide.pdf=Installation Guide\nusers.pdf=User's Guide\r\n"), 0,
      r"/doc/doc\.ini:1: warning: ends in a bare line feed: the title the user sees ends in a line feed"),
     ("listed manual missing", lambda d: catalogue(d, GOOD + "gone.pdf=Gone\r\nnotes.pdf=Release Notes\r\n"), 1,
@@ -154,8 +198,12 @@ def check_images():
 
 def main():
     failures = 0
+    # A correct disc: no error, no warning; the ISO level-1 names are a note, said once.
     status, out = run(SAMPLE)
-    if status != 0 or ": error:" in out or "The chooser on an English system (4 titles" not in out:
+    notes = [line for line in out.splitlines() if ": note: " in line]
+    if (status != 0 or ": error:" in out or ": warning:" in out or "The chooser on an English system (4 titles" not in out
+            or not out.rstrip().endswith("disccheck: 0 errors, 0 warnings") or len(notes) != 1
+            or not re.search(r": note: \d+ names are not ISO 9660 level 1", notes[0])):
         print("sample disc: expected a clean check, got %d:\n%s" % (status, out))
         failures += 1
     status, out = run(SAMPLE, "--bogus")

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "locfile.h"
+#include "shown.h"
 #include "strrez/strrez_read.h"
 
 static const char* const kCodes[] = {"ENG", "SPN", "FRA", "GER", "ITL", "JPN", "KOR", "MAN", "PRT", "TAI"};
@@ -47,6 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Loc_Entry> entries;
   Loc_Messages msgs;
   if (!Loc_Parse_Source("fuzz.txt", (const char*)data, size, &entries, &msgs)) return 0;
+  // What the user would see, checked as mkloc checks it: here only for memory safety.
+  Loc_Messages shown;
+  Loc_Check_Shown("fuzz.txt", entries, true, &shown);
   std::string file;
   if (!Loc_Build("F.LOC", entries, &file, &msgs)) {
     // Refusals the parser cannot foresee: keys that occur inside every entry

@@ -1,6 +1,6 @@
 // The checks of disccheck. The catalogue, the command lines and the string
 // file are read by the program's own code (catalogue.cpp, viewer.cpp, bytes.cpp
-// and mkloc's Loc_Read), so the tool and the program cannot disagree.
+// and mkloc's Loc_Read and Loc_Check_Shown), so the tool and the program cannot disagree.
 #include "check.h"
 
 #include <string.h>
@@ -14,7 +14,7 @@
 #include "locfile.h"
 #include "manuals/catalogue.h"
 #include "manuals/viewer.h"
-#include "strrez/strrez_read.h"
+#include "shown.h"
 
 namespace {
 
@@ -30,6 +30,7 @@ void Add(int error, const std::string& path, int line, const std::string& messag
   f.error = error;
   f.message = message;
   R->findings.push_back(f);
+  if (error == FINDING_NOTE) return;  // not a fault: not counted
   (error ? R->errors : R->warnings)++;
 }
 
@@ -52,6 +53,10 @@ std::string Printable(const std::string& bytes, int codePage) {
 }
 
 std::string Quoted(const std::string& s) { return "\"" + Printable(s, 0) + "\""; }
+
+// A catalogue's file name as an English system searches for it: a byte-order
+// mark or UTF-8 bytes show as the characters they are there (a mark as "ï»¿").
+std::string Name_Shown(const std::string& bytes) { return "\"" + Printable(bytes, 1252) + "\""; }
 
 const char* Language_Name(const std::string& code) {
   static const char* const kNames[][2] = {
@@ -91,11 +96,6 @@ int Utf16_Length(const std::string& s) {
 
 // ---- The string file ----
 
-const char* const kAskedKeys[] = {"MSG_BUTTON_OK",          "MSG_BUTTON_CANCEL",
-                                  "MSG_MESSAGE_NODOCINI2",  "MSG_MESSAGE_INSTALLNOW",
-                                  "MSG_MESSAGE_NEEDACROBAT", "MSG_MESSAGE_CHOOSE_MANUAL",
-                                  "MSG_MESSAGE_INSERTCD"};
-
 void Check_String_File(const Disc& disc) {
   const Disc_Entry* program = Find_Named(disc, "", "DOCVIEW.EXE");
   if (!program || program->isDir)
@@ -116,7 +116,8 @@ void Check_String_File(const Disc& disc) {
   std::vector<Loc_Entry> entries;
   Loc_Messages msgs;
   const std::string name = "\x01";
-  Loc_Read(name, bytes.data(), bytes.size(), &entries, &msgs);
+  // What the user sees (placeholders, cut texts) only of a file the program reads as written.
+  if (Loc_Read(name, bytes.data(), bytes.size(), &entries, &msgs)) Loc_Check_Shown(name, entries, true, &msgs);
   for (int error = 1; error >= 0; error--)
     for (const std::string& m : error ? msgs.errors : msgs.warnings) {
       std::string text = m.compare(0, name.size() + 2, name + ": ") == 0 ? m.substr(name.size() + 2) : m;
@@ -126,7 +127,8 @@ void Check_String_File(const Disc& disc) {
   for (const Loc_Entry& e : entries)
     for (const Loc_Text& t : e.texts)
       if (std::find(codes.begin(), codes.end(), t.code) == codes.end()) codes.push_back(t.code);
-  for (const char* key : kAskedKeys) {
+  for (const Loc_Key_Use& use : Loc_Asked_Keys) {
+    const char* key = use.key;
     const Loc_Entry* entry = NULL;
     for (const Loc_Entry& e : entries)
       if (e.key == key && !entry) entry = &e;
@@ -138,27 +140,9 @@ void Check_String_File(const Disc& disc) {
       const Loc_Text* text = NULL;
       for (const Loc_Text& t : entry->texts)
         if (t.code == code) text = &t;
-      if (!text) {
-        if (code != "ENG")
-          Add(0, loc->path, 0, std::string(key) + " has no " + code + " text: " + Language_Name(code) +
-                                   " systems see the English one");
-        continue;
-      }
-      // Only MSG_MESSAGE_INSERTCD is formatted, with one argument (the disc's
-      // name): it may hold one placeholder, ^0; the program fills no other.
-      // Placeholders are found by the String store's own rule.
-      bool insertCd = strcmp(key, "MSG_MESSAGE_INSERTCD") == 0;
-      int seen = 0;
-      for (const char* p = Str_Next_Placeholder(text->bytes.c_str()); p != NULL; p = Str_Next_Placeholder(p + 2)) {
-        char digit = p[1];
-        if (!insertCd || digit != '0' || ++seen > 1) {
-          Add(1, loc->path, 0, std::string(key) + " " + code + " text holds " +
-                                   (insertCd && digit == '0' ? "^0 more than once" : std::string("^") + digit) +
-                                   ", which the program never fills" +
-                                   (insertCd ? " (only one ^0, the disc's name)" : " (it takes no arguments)"));
-          break;
-        }
-      }
+      if (!text && code != "ENG")
+        Add(0, loc->path, 0, std::string(key) + " has no " + code + " text: " + Language_Name(code) +
+                                 " systems see the English one");
     }
   }
 }
@@ -219,12 +203,21 @@ struct Row {
 struct Chooser_Read {
   const Disc* disc;
   std::string docPath;
+  int codePage;  // the system's, in which the program's file search reads the name
   std::vector<std::string> titles;
 };
 
+// The disc's names are Unicode (a folder's UTF-8 names, an image's Joliet
+// names); the program searches for a catalogue name's bytes in the system's
+// code page, so the same bytes find different files on different systems.
+int Catalogue_Name_Exists(const Disc& disc, const std::string& docPath, const std::string& bytes, int codePage) {
+  std::string name;
+  return Cp_To_Utf8(codePage, bytes, &name) && !Disc_Match(disc, docPath, name).empty();
+}
+
 int Chooser_Exists(void* context, const char* /*folder*/, const char* pattern) {
   const Chooser_Read* read = (const Chooser_Read*)context;
-  return !Disc_Match(*read->disc, read->docPath, pattern).empty();
+  return Catalogue_Name_Exists(*read->disc, read->docPath, pattern, read->codePage);
 }
 
 void Chooser_Add(void* context, const char* title) { ((Chooser_Read*)context)->titles.push_back(title); }
@@ -233,7 +226,7 @@ void Simulate_Chooser(const Disc& disc, const std::string& docPath, const std::s
                       const std::vector<Row>& rows, int languageId, const char* system, int codePage) {
   Chooser_List list;
   list.system = system;
-  Chooser_Read read = {&disc, docPath, {}};
+  Chooser_Read read = {&disc, docPath, codePage, {}};
   Byte_Source src;
   Bytes_From_Memory(&src, bytes.data(), bytes.size());
   Catalogue_Read_Source(&src, "doc", languageId, Chooser_Exists, Chooser_Add, &read);
@@ -286,6 +279,48 @@ void Simulate_Chooser(const Disc& disc, const std::string& docPath, const std::s
   R->lists.push_back(list);
 }
 
+bool Has_High(const std::string& bytes) {
+  for (unsigned char c : bytes)
+    if (c >= 0x80) return true;
+  return false;
+}
+
+// Shift-JIS text, not 1252 text that happens to be valid Shift-JIS: a 1252
+// accented letter and the letter after it make one kanji ("d\xE9marrage"
+// reads as d, a kanji, arrage), and accented capitals half-width katakana. So
+// only kana, CJK punctuation, full-width forms or two kanji in a row count.
+bool Reads_As_Japanese(const std::string& title) {
+  std::string utf8;
+  if (!Has_High(title) || !Cp_To_Utf8(932, title, &utf8)) return false;
+  int kanjiRun = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned long cp = Loc_Utf8_Next(utf8, &i);
+    if ((cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0xFF01 && cp <= 0xFF5E)) return true;
+    kanjiRun = cp >= 0x4E00 && cp <= 0x9FFF ? kanjiRun + 1 : 0;
+    if (kanjiRun == 2) return true;
+  }
+  return false;
+}
+
+// A line saved as UTF-8, which the program reads in the system's code page
+// (1252 on Western systems; 932 for titles only Japanese systems list). Text
+// in those code pages is valid UTF-8 only by accident of every non-ASCII
+// character: in 1252 a letter from A-circumflex on followed by symbols from
+// 0x80-0xBF, the very look of UTF-8 read as 1252 ("Ã©"); in Shift-JIS the
+// common lead bytes 0x81-0x9F cannot start a UTF-8 sequence. A warning per line.
+bool Check_Utf8_Line(const std::string& where, int line, const std::string& name, const std::string& title) {
+  if (!Has_High(name + title) || !Loc_Valid_Utf8(name + title)) return false;
+  bool japanese = Catalogue_Is_Hidden(title.c_str(), 1033);
+  bool inTitle = Has_High(title);
+  const std::string& part = inTitle ? title : name;
+  Add(0, where, line, std::string("is UTF-8: ") + (japanese ? "a Japanese" : "an English") + " system " +
+                          (inTitle ? "lists the title \"" : "looks for the file \"") +
+                          Printable(part, japanese ? 932 : 1252) + "\", not \"" + Printable(part, 0) +
+                          "\" (the program reads doc.ini in the system's code page: save it as Windows-1252, "
+                          "or Shift-JIS for titles holding \"Japanese\")");
+  return true;
+}
+
 void Check_Catalogue(const Disc& disc, const std::vector<Root>& roots) {
   const Disc_Entry* doc = Find_Named(disc, "", "doc");
   if (!doc || !doc->isDir) {
@@ -319,6 +354,11 @@ void Check_Catalogue(const Disc& disc, const std::vector<Root>& roots) {
   }
   std::vector<Piece> pieces = Read_Catalogue_Pieces(bytes);
   if (pieces.empty()) Add(1, where, 0, "is empty: the chooser lists nothing");
+  const std::string kMark = "\xEF\xBB\xBF";
+  bool mark = bytes.compare(0, kMark.size(), kMark) == 0;
+  if (mark)
+    Add(1, where, 1, "starts with a UTF-8 byte-order mark (EF BB BF): the program reads it as part of the first "
+                     "file name (save doc.ini without it)");
   std::vector<Row> rows;
   int lastLongLine = 0;
   for (size_t i = 0; i < pieces.size(); i++) {
@@ -342,22 +382,19 @@ void Check_Catalogue(const Disc& disc, const std::vector<Root>& roots) {
     r.name = name;
     r.title = title;
     r.line = p.line;
-    r.exists = !Disc_Match(disc, doc->path, r.name).empty();
+    r.exists = Catalogue_Name_Exists(disc, doc->path, r.name, 1252);  // as an English system searches
     if (!r.hasEquals) {
       if (r.exists)
         Add(0, where, p.line, "has no \"=\": the manual is listed under its file name");
       else
-        Add(1, where, p.line, "has no \"=\": the program takes the whole line, " + Quoted(r.name) +
+        Add(1, where, p.line, "has no \"=\": the program takes the whole line, " + Name_Shown(r.name) +
                                   ", as a file name, finds no such file and stops the list here");
     } else if (!r.exists) {
-      Add(1, where, p.line, "names " + Quoted(r.name) + ", which is not in doc: the program stops the list here (only the titles above it are shown)");
+      Add(1, where, p.line, "names " + Name_Shown(r.name) + ", which is not in doc: the program stops the list here (only the titles above it are shown)");
     }
+    bool utf8 = Check_Utf8_Line(where, p.line, i == 0 && mark ? r.name.substr(kMark.size()) : r.name, r.title);
     // Shift-JIS bytes in a title every system lists: other systems show them in their own code page.
-    bool high = false;
-    for (unsigned char c : r.title) high = high || c >= 0x80;
-    std::string asJapanese;
-    if (high && !Catalogue_Is_Hidden(r.title.c_str(), 1033) && Cp_To_Utf8(932, r.title, &asJapanese) &&
-        Utf16_Length(asJapanese) < (int)r.title.size())
+    if (!utf8 && !Catalogue_Is_Hidden(r.title.c_str(), 1033) && Reads_As_Japanese(r.title))
       Add(0, where, p.line, "title " + Printable(r.title, 932) + " reads as Japanese but is listed on every system: an English one shows " +
                                 Printable(r.title, 1252) + " (a title holding \"Japanese\" is listed only on Japanese systems)");
     if (r.hasEquals && r.title.empty()) Add(0, where, p.line, "has an empty title: the chooser shows a blank row");
@@ -484,7 +521,7 @@ void Check_Names(const Disc& disc) {
   if (!odd.empty()) {
     std::string some;
     for (size_t i = 0; i < odd.size() && i < 3; i++) some += (i ? ", " : "") + odd[i];
-    Add(0, "", 0, std::to_string(odd.size()) + " names are not ISO 9660 level 1 (8.3, A-Z 0-9 _), e.g. " + some +
+    Add(FINDING_NOTE, "", 0, std::to_string(odd.size()) + " names are not ISO 9660 level 1 (8.3, A-Z 0-9 _), e.g. " + some +
                       (odd.size() > 3 ? ", ..." : "") +
                       ": systems that read no Joliet see other names (Windows reads the Joliet names)");
   }

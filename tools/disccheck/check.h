@@ -6,10 +6,12 @@
 
 #include "disc.h"
 
+enum { FINDING_WARNING = 0, FINDING_ERROR = 1, FINDING_NOTE = 2 };
+
 struct Finding {
   std::string path;  // from the disc's root, '/'-joined; "" for the disc itself
   int line = 0;      // 0: no line
-  int error = 0;     // 1 error, 0 warning
+  int error = 0;     // FINDING_*: 1 error, 0 warning, 2 note (said once, not counted)
   std::string message;
 };
 

@@ -19,7 +19,8 @@ static const char kUsage[] =
     "with Joliet stores them. Then lists what the chooser shows on an English\n"
     "and on a Japanese system.\n"
     "\n"
-    "Each finding is one line, PATH[:LINE]: error|warning: message.\n"
+    "Each finding is one line, PATH[:LINE]: error|warning|note: message (a note\n"
+    "is not a fault and is not counted).\n"
     "Exit status: 1 when an error was found, 0 otherwise, 2 on a usage error.\n";
 
 int main(int argc, char** argv) {
@@ -62,10 +63,11 @@ int main(int argc, char** argv) {
   Disc_Check(disc, options, &report);
   for (const Finding& f : report.findings) {
     std::string path = f.path.empty() ? base : base + "/" + f.path;
+    const char* kind = f.error == FINDING_NOTE ? "note" : f.error == FINDING_ERROR ? "error" : "warning";
     if (f.line)
-      printf("%s:%d: %s: %s\n", path.c_str(), f.line, f.error ? "error" : "warning", f.message.c_str());
+      printf("%s:%d: %s: %s\n", path.c_str(), f.line, kind, f.message.c_str());
     else
-      printf("%s: %s: %s\n", path.c_str(), f.error ? "error" : "warning", f.message.c_str());
+      printf("%s: %s: %s\n", path.c_str(), kind, f.message.c_str());
   }
   for (const Chooser_List& list : report.lists) {
     printf("\nThe chooser on %s system (%u titles; sorted here in ASCII order ignoring case, "

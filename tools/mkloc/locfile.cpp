@@ -17,8 +17,6 @@
 namespace {
 
 const size_t kMaxTextBytes = STR_MAX_TEXT;
-// Callers hold looked-up texts in 256-byte buffers.
-const size_t kShownTextBytes = 255;
 const size_t kMaxTokenBytes = STR_MAX_TOKEN;
 
 struct Code_Row {
@@ -48,15 +46,6 @@ std::string Printable(const std::string& s) {
   return out;
 }
 
-// The program's line-break rule over a text held as a C string (it sees a
-// text only up to its first zero byte).
-std::string Expanded(const std::string& text) {
-  std::vector<char> buf(text.begin(), text.end());
-  buf.push_back('\0');
-  Str_Expand_Newlines(buf.data());
-  return buf.data();
-}
-
 // The digits of the text's placeholders in order, as the program finds them.
 std::string Placeholder_Digits(const std::string& text) {
   std::string digits;
@@ -72,7 +61,90 @@ bool All_Digits(const std::string& s) {
   return true;
 }
 
-bool Valid_Utf8(const std::string& s) {
+// Checks that the program reads these code-page bytes as the author's text:
+// end mark, zero byte, length, and that line breaks and placeholders fall
+// where the author put them (a double-byte character may end in a backslash
+// or a caret). utf8 is the author's text. Problems go to errors.
+void Text_Problems(int codePage, const std::string& utf8, const std::string& bytes,
+                   const std::string& what, std::vector<std::string>* errors) {
+  if (bytes.find('\0') != std::string::npos)
+    errors->push_back(what + "holds a zero byte; the program would cut the text there");
+  if (bytes.find("^^") != std::string::npos)
+    errors->push_back(what + "holds two carets side by side, the mark that ends a text");
+  if (bytes.size() > kMaxTextBytes) {
+    errors->push_back(what + "is " + std::to_string(bytes.size()) + " bytes in code page " +
+                      std::to_string(codePage) + "; the program reads at most " +
+                      std::to_string(kMaxTextBytes));
+    return;
+  }
+  std::string expanded = Loc_Expanded(bytes);
+  // Line feeds are ASCII in every one of these code pages, so the counts
+  // differ exactly when a character's bytes start or swallow a "\n".
+  std::string meant = Loc_Expanded(utf8);
+  if (std::count(meant.begin(), meant.end(), '\n') != std::count(expanded.begin(), expanded.end(), '\n'))
+    errors->push_back(what + "would show its line breaks differently: a character's bytes "
+                      "in code page " + std::to_string(codePage) + " form \"\\n\"");
+  if (Placeholder_Digits(bytes) != Placeholder_Digits(utf8))
+    errors->push_back(what + "would show its placeholders differently: a character's bytes "
+                      "in code page " + std::to_string(codePage) + " form \"^\" and a digit");
+}
+
+// Names the first character of a UTF-8 text that the code page cannot hold:
+// each character is converted on its own, so the name does not depend on how
+// the converter reports a failure.
+std::string Unrepresentable(int codePage, const std::string& utf8) {
+  std::string first;
+  unsigned long firstCode = 0;
+  int others = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    size_t start = i;
+    unsigned long code = Loc_Utf8_Next(utf8, &i);  // the text is valid UTF-8
+    std::string ch = utf8.substr(start, i - start), bytes;
+    if (Cp_From_Utf8(codePage, ch, &bytes)) continue;
+    if (!first.empty()) {
+      others++;
+      continue;
+    }
+    first = ch;
+    firstCode = code;
+  }
+  std::string cp = std::to_string(codePage);
+  if (first.empty()) return "holds characters that code page " + cp + " cannot represent";
+  char code[16];
+  snprintf(code, sizeof code, "U+%04lX", firstCode);
+  bool visible = firstCode >= 0x20 && !(firstCode >= 0x7F && firstCode < 0xA0);
+  std::string message = "holds " + std::string(code) + (visible ? " '" + first + "'" : "");
+  if (others) message += " (and " + std::to_string(others) + " more such character" + (others > 1 ? "s" : "") + ")";
+  return message + ", which code page " + cp + " cannot represent";
+}
+
+bool Key_Char_Ok(unsigned char c) { return c > 32 && c < 127 && !(c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+int Loc_Code_Page(const std::string& code) {
+  for (const Code_Row& row : kCodes)
+    if (code == row.code) return row.codePage;
+  return 0;
+}
+
+std::string Loc_Expanded(const std::string& text) {
+  std::vector<char> buf(text.begin(), text.end());
+  buf.push_back('\0');
+  Str_Expand_Newlines(buf.data());
+  return buf.data();
+}
+
+unsigned long Loc_Utf8_Next(const std::string& s, size_t* pos) {
+  unsigned char c = (unsigned char)s[*pos];
+  size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  unsigned long code = len == 1 ? c : c & (0xFF >> (len + 1));
+  for (size_t k = 1; k < len && *pos + k < s.size(); k++) code = (code << 6) | ((unsigned char)s[*pos + k] & 0x3F);
+  *pos = *pos + len < s.size() ? *pos + len : s.size();
+  return code;
+}
+
+bool Loc_Valid_Utf8(const std::string& s) {
   size_t i = 0, n = s.size();
   while (i < n) {
     unsigned char c = (unsigned char)s[i];
@@ -95,75 +167,6 @@ bool Valid_Utf8(const std::string& s) {
     i += len;
   }
   return true;
-}
-
-// Checks that the program reads these code-page bytes as the author's text:
-// end mark, zero byte, length, and that line breaks and placeholders fall
-// where the author put them (a double-byte character may end in a backslash
-// or a caret). utf8 is the author's text. Problems go to errors.
-void Text_Problems(int codePage, const std::string& utf8, const std::string& bytes,
-                   const std::string& what, std::vector<std::string>* errors,
-                   std::vector<std::string>* warnings) {
-  if (bytes.find('\0') != std::string::npos)
-    errors->push_back(what + "holds a zero byte; the program would cut the text there");
-  if (bytes.find("^^") != std::string::npos)
-    errors->push_back(what + "holds two carets side by side, the mark that ends a text");
-  if (bytes.size() > kMaxTextBytes) {
-    errors->push_back(what + "is " + std::to_string(bytes.size()) + " bytes in code page " +
-                      std::to_string(codePage) + "; the program reads at most " +
-                      std::to_string(kMaxTextBytes));
-    return;
-  }
-  std::string expanded = Expanded(bytes);
-  // Line feeds are ASCII in every one of these code pages, so the counts
-  // differ exactly when a character's bytes start or swallow a "\n".
-  std::string meant = Expanded(utf8);
-  if (std::count(meant.begin(), meant.end(), '\n') != std::count(expanded.begin(), expanded.end(), '\n'))
-    errors->push_back(what + "would show its line breaks differently: a character's bytes "
-                      "in code page " + std::to_string(codePage) + " form \"\\n\"");
-  if (Placeholder_Digits(bytes) != Placeholder_Digits(utf8))
-    errors->push_back(what + "would show its placeholders differently: a character's bytes "
-                      "in code page " + std::to_string(codePage) + " form \"^\" and a digit");
-  if (expanded.size() > kShownTextBytes)
-    warnings->push_back(what + "is " + std::to_string(expanded.size()) +
-                        " bytes; the program shows at most " + std::to_string(kShownTextBytes));
-}
-
-// Every text of an entry must fill the same placeholders as its ENG text:
-// the program passes as many arguments as the English text expects.
-void Placeholder_Agreement(const Loc_Entry& e, const std::string& prefixFor0,
-                           const std::string& name, std::vector<std::string>* errors) {
-  const Loc_Text* eng = nullptr;
-  for (const Loc_Text& t : e.texts)
-    if (t.code == "ENG") eng = &t;
-  if (!eng) return;
-  std::string want = Placeholder_Digits(eng->bytes);
-  std::sort(want.begin(), want.end());
-  for (const Loc_Text& t : e.texts) {
-    if (&t == eng || t.bytes.empty()) continue;  // an empty text shows the English one
-    std::string got = Placeholder_Digits(t.bytes);
-    std::sort(got.begin(), got.end());
-    if (got != want) {
-      std::string where = t.line ? Line_Prefix(name, t.line) : prefixFor0;
-      std::string message = where;
-      message += e.key + " " + t.code + " text has placeholders \"";
-      message += got;
-      message += "\" but the ENG text has \"";
-      message += want;
-      message += "\"";
-      errors->push_back(message);
-    }
-  }
-}
-
-bool Key_Char_Ok(unsigned char c) { return c > 32 && c < 127 && !(c >= 'a' && c <= 'z'); }
-
-}  // namespace
-
-int Loc_Code_Page(const std::string& code) {
-  for (const Code_Row& row : kCodes)
-    if (code == row.code) return row.codePage;
-  return 0;
 }
 
 bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
@@ -259,13 +262,12 @@ bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
       msgs->errors.push_back(what + "holds a zero byte; the program would cut the text there");
       continue;
     }
-    if (!Valid_Utf8(t.utf8)) {
+    if (!Loc_Valid_Utf8(t.utf8)) {
       msgs->errors.push_back(what + "is not valid UTF-8");
       continue;
     }
     if (!Cp_From_Utf8(codePage, t.utf8, &t.bytes)) {
-      msgs->errors.push_back(what + "holds characters that code page " + std::to_string(codePage) +
-                             " cannot represent");
+      msgs->errors.push_back(what + Unrepresentable(codePage, t.utf8));
       continue;
     }
     if (t.code == "ENG" && t.bytes.empty()) {
@@ -273,7 +275,7 @@ bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
       msgs->errors.push_back(what + "is empty");
       continue;
     }
-    Text_Problems(codePage, t.utf8, t.bytes, what, &msgs->errors, &msgs->warnings);
+    Text_Problems(codePage, t.utf8, t.bytes, what, &msgs->errors);
     e.texts.push_back(t);
   }
 
@@ -282,7 +284,6 @@ bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
     bool hasEng = false;
     for (const Loc_Text& t : e.texts) hasEng |= t.code == "ENG";
     if (!hasEng) msgs->errors.push_back(Line_Prefix(name, e.line) + e.key + " has no ENG text");
-    Placeholder_Agreement(e, "", name, &msgs->errors);
   }
   if (entries->empty() && msgs->errors.size() == before)
     msgs->errors.push_back(name + ": no [KEY] entries");
@@ -572,11 +573,8 @@ bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>*
         errors.push_back(textWhat + "is not valid in code page " + std::to_string(codePage));
         continue;
       }
-      std::vector<std::string> warnings;
-      Text_Problems(codePage, t.utf8, t.bytes, textWhat, &errors, &warnings);
-      for (const std::string& wn : warnings) msgs->warnings.push_back(wn);
+      Text_Problems(codePage, t.utf8, t.bytes, textWhat, &errors);
     }
-    Placeholder_Agreement(e, what, name, &errors);
 
     // Trust nothing: what the program's lookup delivers in every language must
     // be the text the entry means. Only for entries without a problem named
@@ -584,7 +582,7 @@ bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>*
     if (lower || errors.size() != entryErrors) continue;
     for (const Code_Row& row : kCodes) {
       const Loc_Text* meant = Meant_Text(e, row.code);
-      std::string want = meant ? Expanded(meant->bytes) : std::string();
+      std::string want = meant ? Loc_Expanded(meant->bytes) : std::string();
       char got[STR_TEXT_AREA];
       Str_Find_Pick(index.text, (size_t)base, e.key.c_str(), row.code, &pick);
       Str_Read_Picked(src, base, &pick, got);

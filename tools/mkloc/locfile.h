@@ -33,20 +33,32 @@ struct Loc_Entry {
 // The Windows code page of a language code, 0 for a code the program does not know.
 int Loc_Code_Page(const std::string& code);
 
+// A text with the program's line-break rule applied ("\n" becomes a line feed),
+// seen as the program sees it: up to its first zero byte.
+std::string Loc_Expanded(const std::string& text);
+
+// True when s is well-formed UTF-8 (no overlong forms, no surrogates).
+bool Loc_Valid_Utf8(const std::string& s);
+// The code point of the UTF-8 character at *pos of well-formed s; *pos moves past it.
+unsigned long Loc_Utf8_Next(const std::string& s, size_t* pos);
+
 // Parses a source (see the usage text in main.cpp). Converts every text into
 // its code page and checks that the program will read it back as written.
-// Returns true when no error was found.
+// Returns true when no error was found. What the user then sees of the texts
+// (placeholders, cuts) is Loc_Check_Shown's part (shown.h).
 bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
                       std::vector<Loc_Entry>* entries, Loc_Messages* msgs);
 
 // Builds the string file from parsed entries: entries ordered so every key's
 // first occurrence in the index is its own entry, ENG pairs first. The result
-// is read back and compared before it is handed out. True on success.
+// is read back and compared before it is handed out. True on success. It
+// builds what it is given: run Loc_Check_Shown on the entries first.
 bool Loc_Build(const std::string& name, const std::vector<Loc_Entry>& entries,
                std::string* file, Loc_Messages* msgs);
 
 // Reads a finished string file through the program's own reading code and
-// reports every problem the program would have with it. Fills entries (index
+// reports every problem the program would have reading it (what the user then
+// sees is Loc_Check_Shown's part). Fills entries (index
 // order) as far as the index could be read. True when no error was found.
 // The source is read from its start (a file the program would open, or bytes).
 bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>* entries,

@@ -7,10 +7,13 @@
 
 #include "codepage.h"
 #include "locfile.h"
+#include "shown.h"
 #include "strfile_writer.h"
 
 static const char kUsage[] =
     "usage: mkloc SOURCE.txt ENGINE.LOC   build the string file from a UTF-8 source\n"
+    "       mkloc --allow-cut SOURCE.txt ENGINE.LOC\n"
+    "                                     build it even where the program cuts a text\n"
     "       mkloc --check ENGINE.LOC      read a finished file back and report problems\n"
     "       mkloc --dump ENGINE.LOC       print a finished file as UTF-8 source text\n"
     "\n"
@@ -25,7 +28,12 @@ static const char kUsage[] =
     "and n (the program shows a line break), ^0..^9 are placeholders. Every entry\n"
     "needs an ENG text. Codes and code pages: ENG SPN FRA GER ITL PRT 1252,\n"
     "JPN 932, KOR 949, MAN 950, TAI 874. A text must be representable in its code\n"
-    "page, at most 510 bytes there, without zero bytes or \"^^\".\n"
+    "page, at most 510 bytes there, without zero bytes or \"^^\". Only\n"
+    "MSG_MESSAGE_INSERTCD may hold a placeholder, one ^0 (the disc's name). What\n"
+    "the program shows is checked in every language: a text over its 255 bytes,\n"
+    "the reader offer (need-reader text, blank line, install question) over 255,\n"
+    "the filled insert-disc text at 256 or more are errors (with --allow-cut,\n"
+    "warnings).\n"
     "\n"
     "Exit status: 0 fine, 1 refused or problems found, 2 usage or file error.\n";
 
@@ -46,7 +54,7 @@ static void Print(const Loc_Messages& msgs) {
   for (const std::string& e : msgs.errors) fprintf(stderr, "%s\n", e.c_str());
 }
 
-static int Build(const char* sourcePath, const char* outPath) {
+static int Build(const char* sourcePath, const char* outPath, bool allowCut) {
   std::string source;
   if (!Read_File(sourcePath, &source)) {
     fprintf(stderr, "mkloc: cannot read %s\n", sourcePath);
@@ -56,7 +64,7 @@ static int Build(const char* sourcePath, const char* outPath) {
   Loc_Messages msgs;
   std::string file;
   bool ok = Loc_Parse_Source(sourcePath, source.data(), source.size(), &entries, &msgs) &&
-            Loc_Build(outPath, entries, &file, &msgs);
+            Loc_Check_Shown(sourcePath, entries, !allowCut, &msgs) && Loc_Build(outPath, entries, &file, &msgs);
   Print(msgs);
   if (!ok) {
     fprintf(stderr, "mkloc: %s not written\n", outPath);
@@ -84,6 +92,7 @@ static int Check_Or_Dump(const char* path, bool dump) {
   std::vector<Loc_Entry> entries;
   Loc_Messages msgs;
   bool ok = Loc_Read(path, &src, &entries, &msgs);
+  if (ok && !dump) ok = Loc_Check_Shown(path, entries, true, &msgs);  // what the user would see
   bool readError = ferror(f) != 0;
   fclose(f);
   if (readError) {
@@ -108,7 +117,8 @@ static int Check_Or_Dump(const char* path, bool dump) {
 int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "--check") == 0) return Check_Or_Dump(argv[2], false);
   if (argc == 3 && strcmp(argv[1], "--dump") == 0) return Check_Or_Dump(argv[2], true);
-  if (argc == 3 && argv[1][0] != '-') return Build(argv[1], argv[2]);
+  if (argc == 3 && argv[1][0] != '-') return Build(argv[1], argv[2], false);
+  if (argc == 4 && strcmp(argv[1], "--allow-cut") == 0 && argv[2][0] != '-') return Build(argv[2], argv[3], true);
   fputs(kUsage, argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) ? stdout : stderr);
   return argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) ? 0 : 2;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "locfile.h"
+#include "shown.h"
 #include "strfile_writer.h"
 #include "strrez/strrez.h"
 
@@ -44,11 +45,12 @@ struct Built {
   }
 };
 
+// As mkloc builds: parse, check what the user would see, build.
 Built Build(const std::string& source) {
   Built b;
   std::vector<Loc_Entry> entries;
   b.ok = Loc_Parse_Source("src.txt", source.data(), source.size(), &entries, &b.msgs) &&
-         Loc_Build("OUT.LOC", entries, &b.file, &b.msgs);
+         Loc_Check_Shown("src.txt", entries, true, &b.msgs) && Loc_Build("OUT.LOC", entries, &b.file, &b.msgs);
   return b;
 }
 
@@ -78,6 +80,7 @@ class ShippedTexts : public ::testing::Test {
     std::vector<Loc_Entry> entries;
     Loc_Messages msgs;
     ASSERT_TRUE(Loc_Parse_Source("engine_loc.txt", source.data(), source.size(), &entries, &msgs) &&
+                Loc_Check_Shown("engine_loc.txt", entries, true, &msgs) &&
                 Loc_Build("ENGINE.LOC", entries, &file_, &msgs))
         << (msgs.errors.empty() ? "" : msgs.errors[0]);
     EXPECT_TRUE(msgs.warnings.empty()) << msgs.warnings[0];
@@ -198,8 +201,13 @@ TEST(MklocRefuses, WhatTheProgramCouldNotReadBack) {
     const char* where;
     const char* message;
   } cases[] = {
-      {"not in 1252", "[MSG_A]\nENG: OK\nFRA: \xE6\x97\xA5\n", "src.txt:3: ", "cannot represent"},
-      {"hangul not in 932", "[MSG_A]\nENG: OK\nJPN: \xED\x99\x95\n", "src.txt:3: ", "code page 932 cannot"},
+      // The character is named, and the ones after it counted.
+      {"not in 1252", "[MSG_A]\nENG: OK\nFRA: caf\xC3\xA9 \xE6\x97\xA5\n", "src.txt:3: ",
+       "MSG_A FRA text holds U+65E5 '\xE6\x97\xA5', which code page 1252 cannot represent"},
+      {"hangul not in 932", "[MSG_A]\nENG: OK\nJPN: \xED\x99\x95\xEA\xB0\x80\xEA\xB0\x80\n", "src.txt:3: ",
+       "MSG_A JPN text holds U+D655 '\xED\x99\x95' (and 2 more such characters), which code page 932 cannot represent"},
+      {"invisible character", "[MSG_A]\nENG: OK\nTAI: \xC2\x85\n", "src.txt:3: ",
+       "MSG_A TAI text holds U+0085, which code page 874 cannot represent"},
       {"511 bytes", "[MSG_A]\nENG: " + std::string(511, 'x') + "\n", "src.txt:2: ", "at most 510"},
       // 256 characters, but 512 bytes in Shift-JIS
       {"512 bytes in 932", "[MSG_A]\nENG: OK\nJPN: " + [] {
@@ -220,7 +228,6 @@ TEST(MklocRefuses, WhatTheProgramCouldNotReadBack) {
       {"bad UTF-8", "[MSG_A]\nENG: a\xFF\n", "src.txt:2: ", "not valid UTF-8"},
       {"text before key", "ENG: a\n", "src.txt:1: ", "before the first [KEY]"},
       {"stray line", "[MSG_A]\nENG: a\nhello\n", "src.txt:3: ", "expected"},
-      {"placeholders differ", "[MSG_A]\nENG: disc ^0\nGER: CD\n", "src.txt:3: ", "placeholders"},
       // Shift-JIS bytes of タ are 83 5E: a caret to the program.
       {"932 caret and digit", "[MSG_A]\nENG: a\nJPN: \xE3\x82\xBF" "1\n", "src.txt:3: ", "placeholders differently"},
       {"932 caret pair", "[MSG_A]\nENG: a\nJPN: \xE3\x82\xBF^\n", "src.txt:3: ", "two carets"},
@@ -247,7 +254,7 @@ TEST(MklocAccepts, LimitsAndFormatDetails) {
   std::string longest(510, 'y');
   Built b = Build("\xEF\xBB\xBF# c\r\n[MSG_A]\r\nENG: " + longest + "\r\nFRA:\r\n\n[MSG_B]\nENG: up^\nGER: a ^ b\n");
   ASSERT_TRUE(b.ok) << b.All_Errors();
-  EXPECT_EQ(1u, b.msgs.warnings.size());  // the program shows only 255 of the 510
+  EXPECT_TRUE(b.msgs.warnings.empty()) << b.msgs.warnings[0];  // a key the program never asks for is never cut
   std::string path = Temp_Path("limits.loc");
   ASSERT_EQ(1, Write_Bytes(path, b.file));
   ASSERT_EQ(1, Str_Open(kSlot, path.c_str()));
@@ -263,6 +270,82 @@ TEST(MklocAccepts, LimitsAndFormatDetails) {
   EXPECT_STREQ("a ^ b", Str_Get(kSlot, keyB, out, sizeof out));
   Str_Close(kSlot);
   remove(path.c_str());
+}
+
+// -------------------------------------------------------------------------
+// What the user would see: placeholders the program never fills, and texts it
+// cuts or leaves unfilled, in each language (its own texts, else the English
+// ones). Each case lists every error the build reports, exactly.
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; i++) out += s;
+  return out;
+}
+
+// 184 and 94 bytes in code page 1252: with the blank line, 280.
+const std::string kNeedGer =
+    "Zum Lesen der Handb\xC3\xBC" "cher auf diesem Datentr\xC3\xA4ger wird ein PDF-Reader ab Version 3 "
+    "ben\xC3\xB6tigt. Auf diesem Computer wurde kein solches Programm gefunden; ohne ihn bleiben die "
+    "Handb\xC3\xBC" "cher zu.";
+const std::string kInstallGer =
+    "M\xC3\xB6" "chten Sie mit dem Installationsprogramm den PDF-Reader jetzt auf diesem Computer einrichten?";
+const std::string kNever = ", which the program never fills: it shows as it stands (only MSG_MESSAGE_INSERTCD's ^0 "
+                           "is filled, with the disc's name)";
+const std::string kOffer = "the reader offer (need-reader text, blank line, install question) is ";
+
+TEST(MklocShown, RefusesWhatTheUserWouldSeeWrong) {
+  struct Case {
+    const char* name;
+    std::string source;
+    std::vector<std::string> errors;  // empty: builds
+  } cases[] = {
+      {"^0 in every language of a key never filled", "[MSG_BUTTON_OK]\nENG: OK ^0\nGER: OK ^0\n",
+       {"src.txt:2: MSG_BUTTON_OK ENG text holds ^0" + kNever, "src.txt:3: MSG_BUTTON_OK GER text holds ^0" + kNever}},
+      {"^0 in the English text alone blames the English line", "[MSG_BUTTON_OK]\nENG: OK ^0\nGER: OK\n",
+       {"src.txt:2: MSG_BUTTON_OK ENG text holds ^0" + kNever}},
+      {"a key the program never asks for", "[MSG_A]\nENG: disc ^0\n", {"src.txt:2: MSG_A ENG text holds ^0" + kNever}},
+      {"a translation drops the disc's name", "[MSG_MESSAGE_INSERTCD]\nENG: Insert ^0\nGER: Legen Sie ein\n",
+       {"src.txt:3: GER text of MSG_MESSAGE_INSERTCD drops the placeholder ^0 that the ENG text (line 2) has"}},
+      {"a translation adds it", "[MSG_MESSAGE_INSERTCD]\nENG: Insert the disc\nFRA: Ins\xC3\xA9rez ^0\n",
+       {"src.txt:3: FRA text of MSG_MESSAGE_INSERTCD adds the placeholder ^0, which the ENG text (line 2) does not have"}},
+      {"the English text is the wrong one", "[MSG_MESSAGE_INSERTCD]\nENG: Insert ^1\nGER: Legen Sie ^0 ein\n",
+       {"src.txt:2: MSG_MESSAGE_INSERTCD ENG text holds ^1, which the program never fills (it fills one ^0, with the "
+        "disc's name)"}},
+      {"two placeholders", "[MSG_MESSAGE_INSERTCD]\nENG: ^0 or ^0\n",
+       {"src.txt:2: MSG_MESSAGE_INSERTCD ENG text holds ^0 more than once (the program fills one ^0, with the disc's "
+        "name)"}},
+      {"German reader offer", "[MSG_MESSAGE_NEEDACROBAT]\nENG: A PDF reader is needed.\nGER: " + kNeedGer +
+       "\n[MSG_MESSAGE_INSTALLNOW]\nENG: Install it now?\nGER: " + kInstallGer + "\n",
+       {"src.txt:6: GER: " + kOffer + "280 bytes; the prompt shows 255 and cuts it after \"\xE2\x80\xA6-Reader jetzt auf di\""}},
+      // French shows its own need-reader text and the English question, cut in the English line.
+      {"a language with the English question", "[MSG_MESSAGE_NEEDACROBAT]\nENG: Needed.\nFRA: " + std::string(240, 'f') +
+       "\n[MSG_MESSAGE_INSTALLNOW]\nENG: Install it now?\n",
+       {"src.txt:5: FRA: " + kOffer + "257 bytes; the prompt shows 255 and cuts it after \"\xE2\x80\xA6" "fffff\\n\\nInstall it no\""}},
+      // French shows the English texts: the English finding is said once.
+      {"a language showing only English", "[MSG_MESSAGE_NEEDACROBAT]\nENG: " + std::string(250, 'e') +
+       "\n[MSG_MESSAGE_INSTALLNOW]\nENG: Install it now?\n[MSG_BUTTON_OK]\nENG: OK\nFRA: OK\n",
+       {"src.txt:4: ENG: " + kOffer + "267 bytes; the prompt shows 255 and cuts it after \"\xE2\x80\xA6" "eeeeeeeeeeeeeee\\n\\nIns\""}},
+      {"256 bytes after the line break", "[MSG_MESSAGE_CHOOSE_MANUAL]\nENG: " + std::string(250, 'a') + "\\nbcdef\n",
+       {"src.txt:2: ENG: MSG_MESSAGE_CHOOSE_MANUAL is 256 bytes; the program shows 255 and cuts it after "
+        "\"\xE2\x80\xA6" "aaaaaaaaaaaaaaa\\nbcde\""}},
+      {"255 bytes after the line break", "[MSG_MESSAGE_CHOOSE_MANUAL]\nENG: " + std::string(250, 'a') + "\\nbcde\n", {}},
+      // 260 bytes in Shift-JIS: the cut splits the 128th character, which is left out.
+      {"Japanese cut inside a character", "[MSG_BUTTON_CANCEL]\nENG: Cancel\nJPN: " + Repeat("\xE3\x81\x82", 130) + "\n",
+       {"src.txt:3: JPN: MSG_BUTTON_CANCEL is 260 bytes; the program shows 255 and cuts it after \"\xE2\x80\xA6" +
+        Repeat("\xE3\x81\x82", 20) + "\""}},
+      {"the no-manuals prompt shows 510 bytes whole", "[MSG_MESSAGE_NODOCINI2]\nENG: " + std::string(510, 'n') + "\n", {}},
+      {"insert-disc text filled to 256 bytes", "[MSG_MESSAGE_INSERTCD]\nENG: " + std::string(226, 'i') + "^0\n",
+       {"src.txt:2: ENG: MSG_MESSAGE_INSERTCD filled with the disc's name \"Installation (v1.5 or greater)\" is 256 "
+        "bytes; the program fills it only below 256, so the user sees the text unfilled, with the raw \"^0\" in it"}},
+      {"insert-disc text filled to 255 bytes", "[MSG_MESSAGE_INSERTCD]\nENG: " + std::string(225, 'i') + "^0\n", {}},
+  };
+  for (const Case& c : cases) {
+    Built b = Build(c.source);
+    EXPECT_EQ(c.errors.empty(), b.ok) << c.name;
+    EXPECT_EQ(c.errors, b.msgs.errors) << c.name;
+    EXPECT_EQ(c.errors.empty(), !b.file.empty()) << c.name;
+  }
 }
 
 // -------------------------------------------------------------------------
@@ -343,7 +426,16 @@ TEST(MklocCheck, ReportsWhatTheProgramWouldMisread) {
       {"511-byte text", StrFile().Key("MSG_A").Text("ENG", std::string(511, 'z')).Bytes(), "not closed"},
       {"not Shift-JIS", StrFile().Key("MSG_A").Text("ENG", "a").Text("JPN", "\x81").Bytes(),
        "not valid in code page 932"},
-      {"placeholders differ", StrFile().Key("MSG_A").Text("ENG", "^0").Text("FRA", "^1").Bytes(), "placeholders"},
+      {"placeholder the program never fills",
+       StrFile().Key("MSG_MESSAGE_INSERTCD").Text("ENG", "^0").Text("FRA", "^1").Bytes(),
+       "F.LOC: MSG_MESSAGE_INSERTCD FRA text holds ^1, which the program never fills"},
+      {"placeholder dropped", StrFile().Key("MSG_MESSAGE_INSERTCD").Text("ENG", "^0").Text("FRA", "CD").Bytes(),
+       "F.LOC: FRA text of MSG_MESSAGE_INSERTCD drops the placeholder ^0 that the ENG text has\n"},
+      {"reader offer cut",
+       StrFile().Key("MSG_MESSAGE_NEEDACROBAT").Text("ENG", "x").Text("GER", std::string(240, 'n'))
+           .Key("MSG_MESSAGE_INSTALLNOW").Text("ENG", "y").Text("GER", std::string(30, 'i')).Bytes(),
+       "F.LOC: GER: the reader offer (need-reader text, blank line, install question) is 272 bytes; the prompt "
+       "shows 255 and cuts it after \"\xE2\x80\xA6nnnnn\\n\\niiiiiiiiiiiii\"\n"},
       {"duplicate key", StrFile().Key("MSG_A").Text("ENG", "a").Key("MSG_A").Text("ENG", "b").Bytes(),
        "duplicate key"},
       {"short file", "000100\r\nMSG_A 1 ENG 0 \r\n", "would not load"},
@@ -356,6 +448,7 @@ TEST(MklocCheck, ReportsWhatTheProgramWouldMisread) {
     std::vector<Loc_Entry> entries;
     Loc_Messages msgs;
     bool ok = Loc_Read("F.LOC", c.file.data(), c.file.size(), &entries, &msgs);
+    if (ok) ok = Loc_Check_Shown("F.LOC", entries, true, &msgs);  // as mkloc --check
     std::string all;
     for (const std::string& e : msgs.errors) all += e + "\n";
     if (!*c.message) {
@@ -416,9 +509,30 @@ TEST(MklocProgram, BuildCheckDumpAndRefuse) {
   EXPECT_NE(std::string::npos, refused.out.find("bad.txt:1: MSG_A has no ENG text")) << refused.out;
   EXPECT_NE(0, access(target.c_str(), F_OK));
 
+  // A text the program cuts refuses the build; --allow-cut builds it with a
+  // warning, and --check still reports it. A placeholder is refused either way.
+  std::string cut = Temp_Path("cut.txt"), cutLoc = Temp_Path("CUT.LOC");
+  ASSERT_EQ(1, Write_Bytes(cut, "[MSG_MESSAGE_CHOOSE_MANUAL]\nENG: " + std::string(300, 'c') + "\n"));
+  const std::string cutFinding = ": ENG: MSG_MESSAGE_CHOOSE_MANUAL is 300 bytes; the program shows 255 and cuts it after \"";
+  refused = Run_Mkloc(cut + " " + cutLoc);
+  EXPECT_EQ(1, refused.status);
+  EXPECT_EQ(0u, refused.out.find(cut + ":2" + cutFinding)) << refused.out;  // an error, not a warning
+  EXPECT_NE(0, access(cutLoc.c_str(), F_OK));
+  Tool_Result allowed = Run_Mkloc("--allow-cut " + cut + " " + cutLoc);
+  EXPECT_EQ(0, allowed.status) << allowed.out;
+  EXPECT_NE(std::string::npos, allowed.out.find("warning: " + cut + ":2" + cutFinding)) << allowed.out;
+  check = Run_Mkloc("--check " + cutLoc);
+  EXPECT_EQ(1, check.status);
+  EXPECT_NE(std::string::npos, check.out.find(cutLoc + cutFinding)) << check.out;
+  ASSERT_EQ(1, Write_Bytes(bad, "[MSG_BUTTON_OK]\nENG: OK ^0\n"));
+  refused = Run_Mkloc("--allow-cut " + bad + " " + target);
+  EXPECT_EQ(1, refused.status);
+  EXPECT_NE(std::string::npos, refused.out.find(bad + ":2: MSG_BUTTON_OK ENG text holds ^0")) << refused.out;
+  EXPECT_NE(0, access(target.c_str(), F_OK));
+
   EXPECT_EQ(2, Run_Mkloc("").status);
   EXPECT_EQ(2, Run_Mkloc("--check " + Temp_Path("missing")).status);
-  for (const std::string& p : {loc, dumped, again, bad}) remove(p.c_str());
+  for (const std::string& p : {loc, dumped, again, bad, cut, cutLoc}) remove(p.c_str());
 }
 
 }  // namespace

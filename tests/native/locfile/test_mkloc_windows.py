@@ -61,12 +61,16 @@ class MklocOnWindows(unittest.TestCase):
                   "KOR: \u0e01\n")       # Thai: not in 949
         with open(self.path("bad.txt"), "w", encoding="utf-8") as f:
             f.write(source)
-        rc, out = windows(dvwine.win_path(self.path("bad.txt")), dvwine.win_path(self.path("bad.loc")))
+        bad = dvwine.win_path(self.path("bad.txt"))
+        rc, out = windows(bad, dvwine.win_path(self.path("bad.loc")))
         self.assertEqual(1, rc, out)
-        for line, text in [(3, "code page 1252 cannot"), (4, "code page 932 cannot"),
-                           (7, "placeholders differently"), (8, "code page 949 cannot")]:
-            self.assertIn("bad.txt:%d: " % line, out)
-            self.assertIn(text, out)
+        # The character is named from the tool's own reading of the UTF-8, the
+        # same on Windows as on Linux.
+        for line, text in [(3, "MSG_A FRA text holds U+65E5 '\u65e5', which code page 1252 cannot represent"),
+                           (4, "MSG_A JPN text holds U+D655 '\ud655', which code page 932 cannot represent"),
+                           (7, "MSG_B JPN text would show its placeholders differently"),
+                           (8, "MSG_B KOR text holds U+0E01 '\u0e01', which code page 949 cannot represent")]:
+            self.assertIn("%s:%d: %s" % (bad, line, text), out)
         self.assertFalse(os.path.exists(self.path("bad.loc")))
 
 

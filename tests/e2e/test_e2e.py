@@ -296,7 +296,8 @@ class WithCdDrive(E2EBase):
         w.register_reader()  # installed, yet Ctrl forces the installer
         holder = w.ctrl_hold_until(STANDIN_LOG, timeout=40)
         try:
-            time.sleep(1.0)  # let the robot press the key before the program asks
+            # Until a program that asks sees the key down.
+            w.wait_for(lambda: w.robot("ctrl", "state")[0]["down"], 15, what="Ctrl seen held")
             run = Run("D:\\DOCVIEW.EXE", LOCALES["ENG"])
             run.finish(self, timeout=60)
         finally:

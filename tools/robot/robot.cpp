@@ -41,6 +41,8 @@
 //   esc HWND                          post a real Esc key (down and up) to the focused control
 //   close HWND                        post WM_SYSCOMMAND SC_CLOSE, then WM_CLOSE
 //   ctrl down | ctrl up               SendInput of VK_CONTROL
+//   ctrl state                        "down": whether a program asking now
+//                                     (GetAsyncKeyState) sees Ctrl held
 //   ctrl hold --until PATH [--timeout S]
 //        keep Ctrl down until file PATH (a Windows path, e.g. Z:\tmp\x) exists or the
 //        timeout (default 30 s) passes; then release it. Prints {"held":true} once
@@ -471,6 +473,11 @@ int Cmd_Ctrl(const std::vector<std::wstring>& a) {
   if (a[0] == L"down" || a[0] == L"up") {
     if (!Send_Ctrl(a[0] == L"down")) return Fail("ctrl", "SendInput failed");
     Emit("");
+    return 0;
+  }
+  if (a[0] == L"state") {
+    GetAsyncKeyState(VK_CONTROL);  // as the program asks: twice, the second answer counts
+    Emit(std::string("\"down\":") + (GetAsyncKeyState(VK_CONTROL) < 0 ? "true" : "false"));
     return 0;
   }
   if (a[0] != L"hold") return Fail("ctrl", "bad argument");

@@ -86,16 +86,6 @@ def can_run_i386():
         os.unlink(path)
 
 
-def start_xvfb():
-    """An Xvfb of the benchmark's own (see tools/winekit/xdisplay.py)."""
-    try:
-        proc, name = xdisplay.start_xvfb()
-    except xdisplay.XvfbError as e:
-        sys.exit(str(e))
-    os.environ["DISPLAY"] = name
-    return proc
-
-
 def reg(*args):
     rc, out = w.run("reg", list(args))
     if rc != 0:
@@ -223,7 +213,7 @@ def main():
         print("this machine cannot run 32-bit x86 code (%s): measuring the x86_64 half only" % why)
 
     print("load average before: %.2f %.2f %.2f" % os.getloadavg())
-    xvfb = None if xdisplay.has_display() else start_xvfb()
+    xvfb = None if xdisplay.has_display() else xdisplay.own_display("bench")
     os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
     ratios = {}
     try:

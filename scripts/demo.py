@@ -31,15 +31,6 @@ DISC = os.path.join(BUILD, "disc")
 STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 
 
-def start_xvfb():
-    try:
-        proc, number = xdisplay.start_xvfb()
-    except xdisplay.XvfbError as e:
-        sys.exit(str(e))
-    os.environ["DISPLAY"] = number
-    return proc
-
-
 def prepare_prefix(window_manager):
     # As discpreview prepares a disc: the sample disc becomes CD-ROM drive D:.
     discpreview.prepare_prefix(w, DISC, window_manager)
@@ -82,7 +73,7 @@ def main():
     shots = os.path.join(DEMO, "screenshots")
     os.makedirs(shots, exist_ok=True)
     interactive = xdisplay.has_display()
-    xvfb = None if interactive else start_xvfb()
+    xvfb = None if interactive else xdisplay.own_display("demo")
     os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
     os.environ["DV_STANDIN_LOG"] = "C:\\standin.log"
     os.environ["DV_STANDIN_SECONDS"] = "600" if interactive else "20"

@@ -56,6 +56,17 @@ def start_xvfb(timeout=30, screen="1024x768x24"):
     return proc, ":" + got.decode().strip()
 
 
+def own_display(who):
+    """Starts an Xvfb and makes it this process's DISPLAY; returns the process.
+    On failure the program ends with Xvfb's own words, prefixed by who."""
+    try:
+        proc, name = start_xvfb()
+    except XvfbError as e:
+        raise SystemExit("%s: %s" % (who, e))
+    os.environ["DISPLAY"] = name
+    return proc
+
+
 def alive(proc):
     """None while the Xvfb runs, else what ended it (exit code and its output)."""
     if proc is None or proc.poll() is None:

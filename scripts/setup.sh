@@ -17,8 +17,9 @@ if [ -n "$missing" ]; then
 fi
 
 jobs=$(nproc)
-# native first: the win64 build lays out the sample disc with the native mkloc.
-for preset in native win32 win64; do
+# native first: the win64 build lays out the sample disc with the native mkloc;
+# the kit (the authors' tools for Linux) carries pieces of the Windows builds.
+for preset in native win32 win64 kit; do
   echo "== building $preset"
   mkdir -p build
   log=build/$preset-build.log

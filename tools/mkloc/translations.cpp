@@ -774,6 +774,7 @@ int Po_Import_Command(const char* sourcePath, const char* dir, const char* outPa
   Print(msgs);
   for (const std::string& n : notes) printf("%s\n", n.c_str());
   for (const std::string& k : kept) printf("mkloc: no %s in %s: its texts stay as they are\n", k.c_str(), dir);
+  fflush(stdout);  // the lists before the verdict, also when both streams go to one file
   if (!ok) {
     fprintf(stderr, "mkloc: %s not written\n", outPath);
     return 1;

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages="cmake clang g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool
   googletest libgtest-dev python3 clang-tidy cppcheck imagemagick x11-utils fonts-wqy-microhei
-  osslsigncode openssl xorriso chromium"
+  osslsigncode openssl xorriso chromium gettext libgettextpo-dev"
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then
   echo "installing:" $missing

@@ -9,6 +9,7 @@
 #include "locfile.h"
 #include "shown.h"
 #include "strfile_writer.h"
+#include "translations.h"
 
 static const char kUsage[] =
     "usage: mkloc SOURCE.txt ENGINE.LOC   build the string file from a UTF-8 source\n"
@@ -16,6 +17,13 @@ static const char kUsage[] =
     "                                     build it even where the program cuts a text\n"
     "       mkloc --check ENGINE.LOC      read a finished file back and report problems\n"
     "       mkloc --dump ENGINE.LOC       print a finished file as UTF-8 source text\n"
+    "       mkloc --export-po SOURCE.txt DIR\n"
+    "                                     write a gettext PO file per language for\n"
+    "                                     translators (es fr de it ja ko zh_TW pt th)\n"
+    "                                     and the template engine_loc.pot into DIR\n"
+    "       mkloc --import-po SOURCE.txt DIR -o NEW.txt\n"
+    "                                     merge DIR's translated PO files into a copy of\n"
+    "                                     the source (keys, English and comments from it)\n"
     "\n"
     "Source format (UTF-8):\n"
     "  # comment lines and blank lines are ignored\n"
@@ -119,6 +127,9 @@ int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "--dump") == 0) return Check_Or_Dump(argv[2], true);
   if (argc == 3 && argv[1][0] != '-') return Build(argv[1], argv[2], false);
   if (argc == 4 && strcmp(argv[1], "--allow-cut") == 0 && argv[2][0] != '-') return Build(argv[2], argv[3], true);
+  if (argc == 4 && strcmp(argv[1], "--export-po") == 0) return Po_Export_Command(argv[2], argv[3]);
+  if (argc == 6 && strcmp(argv[1], "--import-po") == 0 && strcmp(argv[4], "-o") == 0)
+    return Po_Import_Command(argv[2], argv[3], argv[5]);
   fputs(kUsage, argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) ? stdout : stderr);
   return argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) ? 0 : 2;
 }

@@ -1,11 +1,13 @@
 """mkloc.exe, the Windows build of the string-file tool, under Wine: it must
 write the very bytes the Linux build writes (Windows' code page tables against
-iconv's) and refuse the same texts.
+iconv's) and refuse the same texts, and take translators' PO files out and
+back in as the Linux build does.
 
 usage: test_mkloc_windows.py NATIVE_MKLOC   (DV_BUILD, DV_SOURCE from ctest)
 """
 
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -31,6 +33,9 @@ def windows(*args):
 class MklocOnWindows(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="mkloc-")
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
 
     def path(self, name):
         return os.path.join(self.tmp, name)
@@ -72,6 +77,42 @@ class MklocOnWindows(unittest.TestCase):
                            (8, "MSG_B KOR text holds U+0E01 '\u0e01', which code page 949 cannot represent")]:
             self.assertIn("%s:%d: %s" % (bad, line, text), out)
         self.assertFalse(os.path.exists(self.path("bad.loc")))
+
+    def test_po_round_trip_as_the_linux_build(self):
+        po_files = ["es.po", "fr.po", "de.po", "it.po", "ja.po", "ko.po", "zh_TW.po", "pt.po", "th.po",
+                    "engine_loc.pot"]
+        rc, out = native("--export-po", TEXTS, self.path("linux"))
+        self.assertEqual(0, rc, out)
+        rc, out = windows("--export-po", dvwine.win_path(TEXTS), dvwine.win_path(self.path("win")))
+        self.assertEqual(0, rc, out)
+        self.assertIn("wrote 10 files", out)
+        self.assertEqual(sorted(po_files), sorted(os.listdir(self.path("win"))))
+        for name in po_files:
+            with open(os.path.join(self.path("linux"), name), "rb") as a, \
+                    open(os.path.join(self.path("win"), name), "rb") as b:
+                self.assertEqual(a.read(), b.read(), name)
+
+        # Back in unchanged: the very source again.
+        rc, out = windows("--import-po", dvwine.win_path(TEXTS), dvwine.win_path(self.path("win")),
+                          "-o", dvwine.win_path(self.path("new.txt")))
+        self.assertEqual(0, rc, out)
+        with open(TEXTS, "rb") as a, open(self.path("new.txt"), "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+        # A Korean character in the German file: refused at its line, by code page 1252's own table.
+        de = os.path.join(self.path("win"), "de.po")
+        with open(de, encoding="utf-8") as f:
+            lines = f.read().split("\n")
+        line = lines.index('msgstr "Abbrechen"') + 1
+        lines[line - 1] = 'msgstr "\ucde8\uc18c"'
+        with open(de, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines))
+        rc, out = windows("--import-po", dvwine.win_path(TEXTS), dvwine.win_path(self.path("win")),
+                          "-o", dvwine.win_path(self.path("bad.txt")))
+        self.assertEqual(1, rc, out)
+        self.assertIn("%s:%d: MSG_BUTTON_CANCEL: U+CDE8 '\ucde8' is not in code page 1252 (Western European)"
+                      % (dvwine.win_path(de), line), out)
+        self.assertFalse(os.path.exists(self.path("bad.txt")))
 
 
 if __name__ == "__main__":

@@ -8,6 +8,8 @@
 #   source/engine_loc.txt     the texts' UTF-8 source
 #   tools/mkloc.exe           the string-file tool
 #   tools/disccheck.exe       the disc check
+#   tools/standin.exe         a stand-in for the reader's installers on a trial
+#                             disc (copied under the installers' names)
 #
 # The sample disc's installers are test stand-ins and are never packed.
 # With DV_SIGN_CERT and DV_SIGN_KEY (PEM files) in the environment of the
@@ -20,7 +22,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 install(TARGETS docview RUNTIME DESTINATION disc)
-install(TARGETS mkloc disccheck RUNTIME DESTINATION tools)
+install(TARGETS mkloc disccheck standin RUNTIME DESTINATION tools)
 install(FILES ${CMAKE_SOURCE_DIR}/disc/GUIDE.TXT DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/disc/engine_loc.txt DESTINATION source)
 if(TARGET disc)

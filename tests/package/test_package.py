@@ -69,7 +69,7 @@ class Package(unittest.TestCase):
 
     def test_file_list(self):
         expected = {"GUIDE.TXT", "disc/DOCVIEW.EXE", "disc/ENGINE.LOC", "disc/doc/doc.ini",
-                    "source/engine_loc.txt", "tools/mkloc.exe", "tools/disccheck.exe"}
+                    "source/engine_loc.txt", "tools/mkloc.exe", "tools/disccheck.exe", "tools/standin.exe"}
         expected |= {"disc/doc/" + name for name in manuals()}
         self.assertEqual(set(self.files), expected)
         # Everything under one top folder; no stand-in installers anywhere.
@@ -81,12 +81,13 @@ class Package(unittest.TestCase):
                 ("disc/ENGINE.LOC", os.path.join(BUILD, "disc", "ENGINE.LOC")),
                 ("tools/mkloc.exe", os.path.join(BUILD, "bin", "mkloc.exe")),
                 ("tools/disccheck.exe", os.path.join(BUILD, "bin", "disccheck.exe")),
+                ("tools/standin.exe", os.path.join(BUILD, "standin.exe")),
                 ("disc/doc/doc.ini", os.path.join(SOURCE, "disc", "doc.ini")),
                 ("source/engine_loc.txt", os.path.join(SOURCE, "disc", "engine_loc.txt")),
                 ("GUIDE.TXT", os.path.join(SOURCE, "disc", "GUIDE.TXT"))]
         for name, path in same:
             self.assertEqual(self.files[name], read(path), name + " differs from " + path)
-        for name in ("disc/DOCVIEW.EXE", "tools/mkloc.exe", "tools/disccheck.exe"):
+        for name in ("disc/DOCVIEW.EXE", "tools/mkloc.exe", "tools/disccheck.exe", "tools/standin.exe"):
             self.assertEqual(pe_machine(self.files[name]), 0x14C, name + " is not an i686 program")
         for name in manuals():
             self.assertTrue(self.files["disc/doc/" + name].startswith(b"%PDF-"), name)

@@ -23,18 +23,15 @@ static bool Has(const Loc_Messages& msgs, const char* what) {
   return false;
 }
 
-// What the program's lookup delivers for key in code from the file's bytes.
-static std::string Delivered(const std::string& file, const std::string& key, const char* code) {
-  Byte_Source src;
-  Bytes_From_Memory(&src, file.data(), file.size());
-  Str_Index index;
-  if (!Str_Load_Index(&src, &index)) abort();
+// What the program's lookup delivers for key in code from the file's bytes
+// (src reads them; index is their block, loaded once for every lookup).
+static bool Delivers(Byte_Source* src, const Str_Index& index, const std::string& key,
+                     const char* code, const std::string& want) {
   Str_Pick pick;
   Str_Find_Pick(index.text, (size_t)index.textBase, key.c_str(), code, &pick);
   char text[STR_TEXT_AREA];
-  Str_Read_Picked(&src, index.textBase, &pick, text);
-  free(index.text);
-  return text;
+  Str_Read_Picked(src, index.textBase, &pick, text);
+  return want == text;
 }
 
 static std::string Expanded(const std::string& bytes) {
@@ -64,6 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!Loc_Read("F.LOC", file.data(), file.size(), &back, &check)) abort();
 
   // Every text as the program would deliver it: its own, or English when empty.
+  Byte_Source src;
+  Bytes_From_Memory(&src, file.data(), file.size());
+  Str_Index index;
+  if (!Str_Load_Index(&src, &index)) abort();
   for (const Loc_Entry& e : entries) {
     const Loc_Text* eng = nullptr;
     for (const Loc_Text& t : e.texts)
@@ -73,9 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const Loc_Text* meant = eng;
       for (const Loc_Text& t : e.texts)
         if (t.code == code && !t.bytes.empty()) meant = &t;
-      if (Delivered(file, e.key, code) != Expanded(meant->bytes)) abort();
+      if (!Delivers(&src, index, e.key, code, Expanded(meant->bytes))) abort();
     }
   }
+  free(index.text);
 
   // A dump builds the very same file again (when every text fits a source line).
   std::string source;

@@ -27,9 +27,14 @@ if [ "$mode" = none ]; then
   if [ ! -x "$qemu" ]; then
     # Without qemu-user-binfmt (recommended): the entry is registered below.
     export DEBIAN_FRONTEND=noninteractive
-    { apt-get install -y -qq --no-install-recommends qemu-user ||
-      { apt-get update -qq && apt-get install -y -qq --no-install-recommends qemu-user; }; } >/dev/null 2>&1 ||
-      fail "qemu-user did not install"
+    log=$(mktemp)
+    if ! { apt-get install -y -qq --no-install-recommends qemu-user ||
+           { apt-get update -qq && apt-get install -y -qq --no-install-recommends qemu-user; }; } >"$log" 2>&1; then
+      why=$(tail -n 1 "$log")
+      rm -f "$log"
+      fail "qemu-user did not install ($why)"
+    fi
+    rm -f "$log"
   fi
   if ! mountpoint -q "$misc"; then
     mount -t binfmt_misc binfmt_misc "$misc" || fail "binfmt_misc cannot be mounted at $misc"

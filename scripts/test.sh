@@ -7,9 +7,17 @@ cd "$(dirname "$0")/.."
 start=$(date +%s)
 scripts/setup.sh
 
-# The i686 build runs under 32-bit Wine, where this machine can execute 32-bit
-# code at all; elsewhere its tests show as skipped, never as passed.
-if tools/winekit/can_run_i386.sh; then
+# The i686 build runs under 32-bit Wine: natively where the kernel executes
+# 32-bit code, else under user-mode emulation (qemu-i386 through binfmt_misc,
+# tools/winekit/i386_emulation.sh) where that can be set up; where neither
+# works its tests show as skipped, never as passed.
+i386=$(tools/winekit/can_run_i386.sh --mode || true)
+emulation=
+if [ "$i386" = none ]; then
+  emulation=$(tools/winekit/i386_emulation.sh || true)
+  i386=$(tools/winekit/can_run_i386.sh --mode || true)
+fi
+if [ "$i386" != none ]; then
   if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
     echo "installing 32-bit Wine for the i686 build's tests"
     export DEBIAN_FRONTEND=noninteractive
@@ -18,8 +26,11 @@ if tools/winekit/can_run_i386.sh; then
     apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
   fi
   half="both builds are tested: x86_64 and i686"
+  if [ "$i386" = emulated ]; then
+    half="both builds are tested: x86_64 and i686, the i686 build's programs under emulation, as this machine cannot execute 32-bit code itself ($emulation)"
+  fi
 else
-  half="this machine cannot execute 32-bit code: only the x86_64 build is tested; the i686 build's Wine and end-to-end tests are skipped"
+  half="this machine cannot execute 32-bit code: only the x86_64 build is tested; the i686 build's Wine and end-to-end tests are skipped (${emulation:-no emulation})"
 fi
 echo "$half"
 # Every Wine start through the 64-bit loader, with or without 32-bit Wine (see tools/winekit/bin/wine).

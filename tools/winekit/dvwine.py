@@ -118,9 +118,6 @@ def pe_machine(path):
     return {0x8664: "x86_64", 0x014c: "i686"}.get(int.from_bytes(head[at + 4:at + 6], "little"))
 
 
-LOADER_32 = "/usr/lib/wine/wine"
-
-
 class Proc:
     """A Windows program running in the background under the prefix.
 
@@ -135,10 +132,9 @@ class Proc:
 
     def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
         env = wine_env(lc_all)
-        loader = "wine"
         if direct and pe_machine(program) == "i686":
-            loader = env["WINELOADER"] = LOADER_32
-        self.argv = [loader, program] + [str(a) for a in args]
+            env["DV_LOADER32"] = "1"  # see bin/wine
+        self.argv = ["wine", program] + [str(a) for a in args]
         self._out = tempfile.NamedTemporaryFile(prefix="dvwine-", suffix=".out", delete=False)
         self.popen = subprocess.Popen(self.argv, stdin=subprocess.DEVNULL, stdout=self._out,
                                       stderr=subprocess.STDOUT, cwd=cwd, env=env)

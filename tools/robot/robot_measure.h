@@ -1,11 +1,19 @@
 // What robot_hook.dll measures inside the target's own thread and hands back
 // to robot.exe through a shared memory block, named DV_ROBOT_MEASURE_MAPPING
 // followed by the robot's process id (which the message's wParam carries).
+// Only ints and wide characters: the x86_64 and the i686 pieces share it.
 #pragma once
 #include <windows.h>
 
 #define DV_ROBOT_MEASURE_MESSAGE L"DvRobotMeasureControl"
 #define DV_ROBOT_MEASURE_MAPPING L"DvRobotMeasure"
+
+// The hook beside the robot of each build.
+#ifdef _WIN64
+#define DV_ROBOT_HOOK_DLL L"robot_hook.dll"
+#else
+#define DV_ROBOT_HOOK_DLL L"robot_hook32.dll"
+#endif
 
 struct Robot_Measure {
   int done;            // set by the hook once the fields below are filled in

@@ -13,7 +13,10 @@ its own. This module gives them, with the standard library only:
   programs     start() -> Proc (background, deadline, output in a file),
                run() -> (exit code, output)
   the robot    robot() -> list of JSON replies; wait_dialog(), next_dialog(), dump(), click(),
-               dblclick(), select(), cancel(), esc(), close(), windows(), control()
+               dblclick(), select(), cancel(), esc(), close(), windows(), control();
+               show_dialog() puts a test host's dialog up, dumps it and ends it;
+               ROBOT_DIR (DV_ROBOT_DIR, else BUILD) holds robot.exe, robot_hook.dll and
+               the i686 pair robot32.exe, robot_hook32.dll that dumps 32-bit programs
   waiting      wait_for(predicate, timeout) polls with a deadline
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
                ctrl_hold_until(path) -> Proc of the robot holding it
@@ -48,7 +51,12 @@ DRIVE_C = os.path.join(PREFIX, "drive_c")
 DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
 RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
-ROBOT = os.path.join(BUILD, "robot.exe")
+# The robot's folder: the build's, or DV_ROBOT_DIR (an installed copy of the
+# tools). The x86_64 robot hands the dump of a 32-bit program to robot32.exe
+# beside it (see tools/robot), told where it is through DV_ROBOT32.
+ROBOT_DIR = os.path.realpath(os.environ.get("DV_ROBOT_DIR") or BUILD)
+ROBOT = os.path.join(ROBOT_DIR, "robot.exe")
+ROBOT32 = os.path.join(ROBOT_DIR, "robot32.exe")
 STANDIN = os.path.join(BUILD, "standin.exe")  # the reader and installer stand-in (tools/standin)
 # The build under test (see dv_wine_script_test_each_build): its DOCVIEW.EXE and
 # its test hosts; the robot, the stand-in and the prefix are always BUILD's.
@@ -89,6 +97,8 @@ def wine_env(lc_all=None):
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                LC_ALL=lc_all or os.environ.get("DV_LC_ALL") or "C.UTF-8")
     env.setdefault("WINEDEBUG", "-all")
+    if os.path.isfile(ROBOT32):
+        env["DV_ROBOT32"] = win_path(ROBOT32)
     return env
 
 
@@ -301,6 +311,26 @@ def wait_gone(timeout=15, cls="#32770", title=None, owner_title=None, exe=None):
 def dump(hwnd):
     """The dialog and its controls (see robot.cpp for the fields)."""
     return robot("dump", hwnd)[0]
+
+
+def show_dialog(program, args=(), lc_all=None, dismiss=None, shot=None, settle=300, deadline=60):
+    """Starts program (a test host whose dialog comes up at once), dumps its
+    dialog and, with shot (a PNG path), saves the screen once the dialog has
+    had settle ms to paint; then ends the dialog with a click on control id
+    dismiss (default: its first visible button) and waits for the program to
+    end. Returns (dump, the program's output)."""
+    with start(program, args, lc_all=lc_all, deadline=deadline) as proc:
+        found = wait_dialog(exe=os.path.basename(program), timeout=20)
+        dumped = dump(found["hwnd"])
+        if shot:
+            robot("sleep", settle)
+            screenshot(shot)
+        if dismiss is None:
+            shown = [c["id"] for c in dumped["controls"] if c["kind"] == "button" and c["visible"]]
+            dismiss = shown[0]
+        click(found["hwnd"], dismiss)
+        proc.wait(30)
+        return dumped, proc.output()
 
 
 def control(dumped, cid):

@@ -31,6 +31,11 @@
 //                                     the 3-D edge; statics: DrawText DT_WORDBREAK in the
 //                                     client width; list boxes: every item in one line,
 //                                     "need" the widest, "items_cut" how many do not fit).
+//                                     Each control also gets "glyphs" (every character of
+//                                     its text comes out as a glyph in what it draws with,
+//                                     font links included), "missing_glyphs" (how many do
+//                                     not: the missing-glyph box, or nothing) and "missing"
+//                                     (the first few of them), and "font" its "drawn" face.
 //                                     "measured" at the top says whether that worked. A
 //                                     32-bit target is dumped by robot32.exe (the i686
 //                                     robot: DV_ROBOT32 names it, else it is found beside
@@ -301,11 +306,17 @@ std::string Measure_Control(Measurer* m, HWND c) {
   Robot_Measure got = *m->shared;
   if (!got.done) return "";
   got.font_face[LF_FACESIZE - 1] = 0;
+  got.drawn_face[LF_FACESIZE - 1] = 0;
+  got.missing[DV_ROBOT_MISSING_SAMPLE - 1] = 0;
   std::string s = std::string(",\"fits\":") + (got.fits ? "true" : "false");
   s += ",\"need\":[" + Num(got.need_cx) + "," + Num(got.need_cy) + "]";
   s += ",\"room\":[" + Num(got.room_cx) + "," + Num(got.room_cy) + "]";
-  s += ",\"font\":{\"face\":" + Json_Text(got.font_face) + ",\"height\":" + Num(got.font_height) + "}";
+  s += ",\"font\":{\"face\":" + Json_Text(got.font_face) + ",\"height\":" + Num(got.font_height) +
+       ",\"drawn\":" + Json_Text(got.drawn_face) + "}";
   if (_wcsicmp(Class_Of(c).c_str(), L"ListBox") == 0) s += ",\"items_cut\":" + Num(got.items_cut);
+  s += std::string(",\"glyphs\":") + (got.missing_glyphs == 0 ? "true" : "false");
+  s += ",\"missing_glyphs\":" + Num(got.missing_glyphs);
+  if (got.missing_glyphs > 0) s += ",\"missing\":" + Json_Text(got.missing);
   return s;
 }
 

@@ -15,6 +15,8 @@
 #define DV_ROBOT_HOOK_DLL L"robot_hook32.dll"
 #endif
 
+#define DV_ROBOT_MISSING_SAMPLE 16
+
 struct Robot_Measure {
   int done;            // set by the hook once the fields below are filled in
   int fits;            // 1: every text fits its room
@@ -23,4 +25,7 @@ struct Robot_Measure {
   int items, items_cut;  // list boxes: entries, and how many do not fit
   int font_height;     // the control's font (WM_GETFONT), as GetObject reports it
   wchar_t font_face[LF_FACESIZE];
+  wchar_t drawn_face[LF_FACESIZE];  // the face the font maps to (GetTextFace), links aside
+  int missing_glyphs;  // characters of the text (as drawn) that come out as the missing-glyph box or blank
+  wchar_t missing[DV_ROBOT_MISSING_SAMPLE];  // the first few distinct ones
 };

@@ -8,7 +8,7 @@
 #                                            Wine machinery they share (winekit)
 #   usr/lib/docviewer/src/resources/resource.h   the dialogs' control ids
 #   usr/lib/docviewer/windows/               the Windows helpers discpreview runs:
-#                                            robot, its measuring hook, the
+#                                            robot, its measuring hooks, the
 #                                            stand-in reader, the warm-up window
 #   usr/share/docviewer/sample-disc/         the sample disc, as in the release zip
 #   usr/share/docviewer/engine_loc.txt       its texts' UTF-8 source
@@ -35,10 +35,12 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/tools/winekit DESTINATION ${lib}/tools
 install(FILES ${CMAKE_SOURCE_DIR}/src/resources/resource.h DESTINATION ${lib}/src/resources)
 
 # The Windows helpers, x86_64 (they drive either build's programs), beside
-# each other as discpreview expects them.
+# each other as discpreview expects them, with the i686 robot pair that
+# measures inside a 32-bit DOCVIEW.EXE.
 foreach(helper robot.exe robot_hook.dll standin.exe warmup.exe)
   install(FILES ${DV_WIN64_DIR}/${helper} DESTINATION ${lib}/windows)
 endforeach()
+install(FILES ${DV_WIN32_DIR}/robot32.exe ${DV_WIN32_DIR}/robot_hook32.dll DESTINATION ${lib}/windows)
 
 # The sample disc as the release zip has it: the i686 program, no installers.
 install(FILES ${DV_WIN32_DIR}/DOCVIEW.EXE ${DV_WIN32_DIR}/disc/ENGINE.LOC DESTINATION ${share}/sample-disc)
@@ -91,7 +93,7 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine32:i386")
 # What the scripts call: Python, Wine (the 64-bit loader runs the helpers),
 # an X server of their own, the image tools, the fonts the preview draws with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "python3, wine, wine64, xvfb, x11-utils, imagemagick, xorriso, fonts-wqy-microhei, fonts-thai-tlwg")
+  "python3, wine, wine64, xvfb, x11-utils, imagemagick, xorriso, fonts-wqy-microhei, fonts-tlwg-loma-ttf")
 set(CPACK_DEBIAN_FILE_NAME docviewer-authoring_2.00_amd64.deb)
 set(CPACK_PACKAGE_FILE_NAME docviewer-authoring_2.00_amd64)
 set(CPACK_SET_DESTDIR OFF)

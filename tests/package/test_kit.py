@@ -79,7 +79,7 @@ class Kit(unittest.TestCase):
         self.assertIn("Architecture: amd64", fields)
         depends = fields.split("Depends:")[1].split("\n")[0]
         for needed in ("python3", "wine", "wine64", "xvfb", "x11-utils", "imagemagick", "xorriso",
-                       "fonts-wqy-microhei", "fonts-thai-tlwg", "libc6"):
+                       "fonts-wqy-microhei", "fonts-tlwg-loma-ttf", "libc6"):
             self.assertIn(needed, [d.strip().split(" ")[0] for d in depends.split(",")], needed)
         self.assertIn("wine32:i386", fields)
 
@@ -94,7 +94,8 @@ class Kit(unittest.TestCase):
                                        "tools/winekit/dvwine.py", "tools/winekit/xdisplay.py",
                                        "tools/winekit/can_run_i386.sh", "tools/winekit/bin/wine",
                                        "tools/winekit/bin/wine-stable", "src/resources/resource.h",
-                                       "windows/robot.exe", "windows/robot_hook.dll", "windows/standin.exe",
+                                       "windows/robot.exe", "windows/robot_hook.dll", "windows/robot32.exe",
+                                       "windows/robot_hook32.dll", "windows/standin.exe",
                                        "windows/warmup.exe")}
         expected |= {share + p for p in ("engine_loc.txt", "standin/standin.exe", "sample-disc/DOCVIEW.EXE",
                                          "sample-disc/ENGINE.LOC", "sample-disc/doc/doc.ini")}

@@ -12,12 +12,12 @@ the disc, a folder of links to its files, so that DOCVIEW.EXE meets each state
 a user's machine can be in without anything but DOCVIEW.EXE being started:
 
   chooser       the whole disc, a PDF reader registered (the stand-in)
-  reader-offer  no PDF reader, and a view without doc\\acrowin: OK to the offer
-  insert-disc     finds no installer to start, so the insert-disc prompt comes
-  no-manuals    a view without doc\\*.pdf
+  reader-offer  no PDF reader, the disc without doc\\acrowin; OK is answered
+  insert-disc   then, as no installer can start
+  no-manuals    the disc without doc\\*.pdf
 
-Each dialog is dismissed as a user who changes their mind would (Cancel, or the
-prompt's only button), at each DPI (the prefix's LogPixels). The robot reads
+Each dialog is dismissed as a user who changes their mind would (Cancel, or a
+one-button prompt's only button; OK only to the offer), at each DPI (the prefix's LogPixels). The robot reads
 each control's text and measures it with the control's own font inside the
 program; each text is compared with what ENGINE.LOC means it to be (mkloc
 --dump). A text that does not fit its control, or that the program cuts, is a
@@ -898,7 +898,7 @@ ul.findings li .line { flex-basis: 100%%; margin: 0; }
 .meant, .shows { flex: 1 1 20em; } .meant p { background: #ffe; padding: 0.3em; }
 </style></head><body>
 <h1>Every dialog each language's user can meet: %s</h1>
-<p>At %s dpi. %s</p>
+<p>%s, at %s dpi. %s</p>
 %s%s%s
 %s
 <script>
@@ -912,7 +912,7 @@ window.addEventListener("load", function () {
 });
 </script>
 </body></html>
-""" % (h(disc), h(disc), " and ".join(str(d) for d in dpis),
+""" % (h(disc), h(os.path.basename(os.path.normpath(disc))), h(disc), " and ".join(str(d) for d in dpis),
        ("%d finding(s):" % len(findings)) if findings else "No finding: every text fits and shows whole.",
        ('<ul class="summary">%s</ul>' % summary) if summary else "",
        ('<h2 class="bad">What went wrong</h2><ul class="bad">%s</ul>' % trouble) if trouble else "", noted,

@@ -23,6 +23,7 @@ its own. This module gives them, with the standard library only:
   the log      read_log() bytes, log_lines() CRLF lines, reset_data(), write_records()
   registry     reg_add(), reg_delete() in the prefix; register_reader() installs
                the stand-in as the PDF reader, unregister_reader() removes it
+  fonts        prepare_fonts(): a font for every script the dialogs show, or FontsMissing
   drives       set_cd_drives() maps folders as CD-ROM drives
   screenshot   screenshot(png_path) of the whole Xvfb display
   strings      make_string_file() writes a string file with the string-file tool
@@ -89,8 +90,9 @@ def display():
         return f.read().strip()
 
 
-def wine_env(lc_all=None):
-    """Environment for a Windows program: the tests' prefix and display."""
+def wine_env(lc_all=None, extra=None):
+    """Environment for a Windows program: the tests' prefix and display.
+    extra: more variables for it (FONTCONFIG_FILE, say)."""
     env = dict(os.environ)
     env["PATH"] = SHIM_DIR + os.pathsep + env.get("PATH", os.defpath)
     env.update(WINEPREFIX=PREFIX, DISPLAY=display(),
@@ -99,6 +101,7 @@ def wine_env(lc_all=None):
     env.setdefault("WINEDEBUG", "-all")
     if os.path.isfile(ROBOT32):
         env["DV_ROBOT32"] = win_path(ROBOT32)
+    env.update(extra or {})
     return env
 
 
@@ -143,8 +146,8 @@ class Proc:
     MAX_PATH; the loader has no such limit.
     """
 
-    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
-        env = wine_env(lc_all)
+    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False, env=None):
+        env = wine_env(lc_all, env)
         loader = "wine"
         if direct and pe_machine(program) == "i686":
             loader = env["WINELOADER"] = LOADER_32
@@ -199,9 +202,10 @@ class Proc:
         self.close()
 
 
-def start(program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
-    """Starts a Windows program in the background; see Proc."""
-    return Proc(program, args, lc_all, cwd, deadline, direct)
+def start(program, args=(), lc_all=None, cwd=None, deadline=60, direct=False, env=None):
+    """Starts a Windows program in the background; see Proc. env: more
+    environment variables for it."""
+    return Proc(program, args, lc_all, cwd, deadline, direct, env)
 
 
 def run(program, args=(), lc_all=None, cwd=None, timeout=60):
@@ -313,13 +317,13 @@ def dump(hwnd):
     return robot("dump", hwnd)[0]
 
 
-def show_dialog(program, args=(), lc_all=None, dismiss=None, shot=None, settle=300, deadline=60):
+def show_dialog(program, args=(), lc_all=None, env=None, dismiss=None, shot=None, settle=300, deadline=60):
     """Starts program (a test host whose dialog comes up at once), dumps its
     dialog and, with shot (a PNG path), saves the screen once the dialog has
     had settle ms to paint; then ends the dialog with a click on control id
     dismiss (default: its first visible button) and waits for the program to
     end. Returns (dump, the program's output)."""
-    with start(program, args, lc_all=lc_all, deadline=deadline) as proc:
+    with start(program, args, lc_all=lc_all, env=env, deadline=deadline) as proc:
         found = wait_dialog(exe=os.path.basename(program), timeout=20)
         dumped = dump(found["hwnd"])
         if shot:
@@ -570,6 +574,62 @@ def screenshot(png_path):
                    check=True, stdin=subprocess.DEVNULL, timeout=30)
 
 
+# ---- fonts ---------------------------------------------------------------------
+
+# The scripts beyond Latin that the dialogs show: (fontconfig's name of the
+# language, LC_ALL of such a system, the script, the Debian package of the font
+# the setup installs for it).
+SCRIPTS = [
+    ("th", "th_TH.UTF-8", "Thai", "fonts-tlwg-loma-ttf"),
+    ("ko", "ko_KR.UTF-8", "Korean", "fonts-wqy-microhei"),
+    ("zh-tw", "zh_TW.UTF-8", "Chinese (Traditional)", "fonts-wqy-microhei"),
+    ("ja", "ja_JP.UTF-8", "Japanese", "fonts-wqy-microhei"),
+]
+
+
+class FontsMissing(RuntimeError):
+    pass
+
+
+def dialog_font(lc_all):
+    """The font fontconfig prefers for "sans" on a system of locale lc_all (the
+    one Wine draws that system's dialogs in, see prepare_fonts): (family,
+    file, the languages it covers)."""
+    p = subprocess.run(["fc-match", "--format", "%{family[0]}\n%{file}\n%{lang}\n", "sans"],
+                       env=dict(os.environ, LC_ALL=lc_all), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
+    family, path, langs = (p.stdout.decode("utf-8", "replace").split("\n") + ["", "", ""])[:3]
+    return family, path, langs.split("|")
+
+
+def prepare_fonts():
+    """Makes sure the dialogs of a Thai, Korean, Chinese (Traditional) and
+    Japanese system come out in real glyphs; raises FontsMissing, naming the
+    Debian package to install, when a script lacks its font.
+
+    The dialogs ask for the font "System", which Debian's Wine does not have
+    (it loads none of its own fonts). Wine then draws them in the first font
+    of fontconfig's "sans" list for the system's language whose code pages
+    include the system's: that must be a font of the script. Without one Wine
+    goes on to a font that merely claims the code page, such as Droid Sans
+    Fallback, which claims Thai and has not one Thai letter: boxes.
+
+    It writes nothing into the prefix, as no setting there does better: a
+    font link cannot give Thai its letters (Wine shapes Thai with the
+    dialog's font alone); a link on System, or a replacement font that Wine's
+    own links of Tahoma then find (the usual CJK recipe), becomes every
+    language's dialog font (Thai in a CJK font shows boxes again, and English
+    dialogs change); and a font copied into windows/Fonts is not in
+    fontconfig's list. Call it once per prefix before its programs start;
+    calling it again does no harm."""
+    for lang, lc_all, script, package in SCRIPTS:
+        family, path, langs = dialog_font(lc_all)
+        if lang not in langs:
+            raise FontsMissing("no %s font: fontconfig offers a %s system %s (%s), which has no %s letters, "
+                               "so its dialogs would show boxes; install the Debian package %s"
+                               % (script, lc_all.split(".")[0], family or "no font", path or "-", script, package))
+
+
 # ---- string files --------------------------------------------------------------
 
 # The native build's string-file tool (DV_MKLOC from ctest; else the usual place).
@@ -595,3 +655,14 @@ def make_string_file(path, entries):
             raise RuntimeError("mkloc failed (%s): %s" % (p.returncode, p.stdout.decode("utf-8", "replace")))
     finally:
         os.unlink(source_path)
+
+
+if __name__ == "__main__":
+    # tests/wine/wineenv.sh prepares its lanes' prefixes with this.
+    import sys
+    if sys.argv[1:] != ["prepare-fonts"]:
+        sys.exit("usage: dvwine.py prepare-fonts")
+    try:
+        prepare_fonts()
+    except FontsMissing as e:
+        sys.exit(str(e))

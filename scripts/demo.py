@@ -41,6 +41,10 @@ def start_xvfb():
 
 
 def prepare_prefix(window_manager):
+    try:
+        w.prepare_fonts()  # every script's letters, whatever the language
+    except w.FontsMissing as e:
+        sys.exit(str(e))
     # As discpreview prepares a disc: the sample disc becomes CD-ROM drive D:.
     discpreview.prepare_prefix(w, DISC, window_manager)
     w.register_reader("4.0")       # the stand-in, registered as the PDF reader

@@ -1,13 +1,15 @@
 #!/bin/bash
 # Installs what the build, the tests and the demo need (apt-get, only what is
-# missing), then builds the native, win32 and win64 presets.
+# missing), then builds the native, win32 and win64 presets. The fonts: the
+# dialogs' Korean, Chinese and Japanese (fonts-wqy-microhei) and Thai
+# (fonts-tlwg-loma-ttf) letters under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages="cmake clang g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool
   googletest libgtest-dev python3 clang-tidy cppcheck imagemagick x11-utils fonts-wqy-microhei
-  osslsigncode openssl xorriso chromium"
+  fonts-tlwg-loma-ttf osslsigncode openssl xorriso chromium"
 missing=$(for p in $packages; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then
   echo "installing:" $missing

@@ -63,6 +63,9 @@ start() {
     if [ -n "$wow64" ]; then touch "$WINEPREFIX/.dv-wow64"; fi
   fi
   [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "Wine prefix was not created"; exit 1; }
+  # The dialogs are shown in Thai, Korean, Chinese and Japanese too: each
+  # script needs its font (the reason is in dvwine.prepare_fonts).
+  DV_BUILD=$build DV_LANE=$lane python3 "$kit/dvwine.py" prepare-fonts
   wineserver -p >/dev/null 2>&1 </dev/null || true  # stay up between tests: each program then starts in well under a second
   # No window manager runs on this display: Wine's windows are its own
   # (unmanaged), or every window that hides waits 2 s for a manager's answer.

@@ -31,7 +31,15 @@
 //                                     the 3-D edge; statics: DrawText DT_WORDBREAK in the
 //                                     client width; list boxes: every item in one line,
 //                                     "need" the widest, "items_cut" how many do not fit).
-//                                     "measured" at the top says whether that worked.
+//                                     Each control also gets "glyphs" (every character of
+//                                     its text comes out as a glyph in what it draws with,
+//                                     font links included), "missing_glyphs" (how many do
+//                                     not: the missing-glyph box, or nothing) and "missing"
+//                                     (the first few of them), and "font" its "drawn" face.
+//                                     "measured" at the top says whether that worked. A
+//                                     32-bit target is dumped by robot32.exe (the i686
+//                                     robot: DV_ROBOT32 names it, else it is found beside
+//                                     this one); without it "unmeasured" says why.
 //   click HWND ID                     post WM_COMMAND (ID, BN_CLICKED, control) as a click does
 //   dblclick HWND ID INDEX            select list entry INDEX, post WM_COMMAND (ID, LBN_DBLCLK)
 //   select HWND ID INDEX              select list entry INDEX (LB_SETCURSEL), nothing more
@@ -183,12 +191,15 @@ bool Matches(HWND w, const Filter& f) {
   return true;
 }
 
+// A callback of Windows' own calling convention (a lambda would not be one on i686).
+BOOL CALLBACK Collect_Window(HWND w, LPARAM list) {
+  ((std::vector<HWND>*)list)->push_back(w);
+  return TRUE;
+}
+
 std::vector<HWND> Top_Windows() {
   std::vector<HWND> all;
-  EnumWindows([](HWND w, LPARAM p) -> BOOL {
-    ((std::vector<HWND>*)p)->push_back(w);
-    return TRUE;
-  }, (LPARAM)&all);
+  EnumWindows(Collect_Window, (LPARAM)&all);
   return all;
 }
 
@@ -263,8 +274,8 @@ bool Measure_Start(Measurer* m, HWND dialog) {
   DWORD n = GetModuleFileNameW(NULL, dll, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return false;
   wchar_t* slash = wcsrchr(dll, L'\\');
-  if (slash == nullptr || (size_t)(slash - dll) + 16 >= MAX_PATH) return false;
-  wcscpy(slash + 1, L"robot_hook.dll");
+  if (slash == nullptr || (size_t)(slash - dll) + 1 + wcslen(DV_ROBOT_HOOK_DLL) >= MAX_PATH) return false;
+  wcscpy(slash + 1, DV_ROBOT_HOOK_DLL);
   HMODULE module = LoadLibraryW(dll);
   if (module == NULL) return false;
   HOOKPROC proc = (HOOKPROC)(void*)GetProcAddress(module, "Robot_Hook_Proc");
@@ -295,11 +306,17 @@ std::string Measure_Control(Measurer* m, HWND c) {
   Robot_Measure got = *m->shared;
   if (!got.done) return "";
   got.font_face[LF_FACESIZE - 1] = 0;
+  got.drawn_face[LF_FACESIZE - 1] = 0;
+  got.missing[DV_ROBOT_MISSING_SAMPLE - 1] = 0;
   std::string s = std::string(",\"fits\":") + (got.fits ? "true" : "false");
   s += ",\"need\":[" + Num(got.need_cx) + "," + Num(got.need_cy) + "]";
   s += ",\"room\":[" + Num(got.room_cx) + "," + Num(got.room_cy) + "]";
-  s += ",\"font\":{\"face\":" + Json_Text(got.font_face) + ",\"height\":" + Num(got.font_height) + "}";
+  s += ",\"font\":{\"face\":" + Json_Text(got.font_face) + ",\"height\":" + Num(got.font_height) +
+       ",\"drawn\":" + Json_Text(got.drawn_face) + "}";
   if (_wcsicmp(Class_Of(c).c_str(), L"ListBox") == 0) s += ",\"items_cut\":" + Num(got.items_cut);
+  s += std::string(",\"glyphs\":") + (got.missing_glyphs == 0 ? "true" : "false");
+  s += ",\"missing_glyphs\":" + Num(got.missing_glyphs);
+  if (got.missing_glyphs > 0) s += ",\"missing\":" + Json_Text(got.missing);
   return s;
 }
 
@@ -356,8 +373,97 @@ std::string Describe_Child(HWND dialog, HWND c, Measurer* measurer) {
   return s + Measure_Control(measurer, c) + "}";
 }
 
+#ifdef _WIN64
+// ---- 32-bit targets --------------------------------------------------------
+// A hook reaches a 32-bit thread only from a 32-bit process, so a 32-bit
+// target is dumped by the i686 robot: robot32.exe (robot_hook32.dll beside
+// it), named by DV_ROBOT32 (a Windows path) or else beside this robot.
+
+bool Is_32_Bit_Target(HWND w) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (p == NULL) return false;
+  BOOL wow64 = FALSE;
+  BOOL ok = IsWow64Process(p, &wow64);
+  CloseHandle(p);
+  return ok && wow64;
+}
+
+std::wstring Robot32_Path() {
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"DV_ROBOT32", buf, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return buf;
+  n = GetModuleFileNameW(NULL, buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return L"";
+  std::wstring path(buf);
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1) + L"robot32.exe";
+}
+
+// Runs "robot32.exe dump HWND" and prints its reply as this robot's own;
+// returns the dump's result, or -1 when there is no 32-bit robot to run.
+int Dump_By_Robot32(HWND w) {
+  std::wstring exe = Robot32_Path();
+  if (exe.empty() || GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
+  // Its output goes to a file, read once it has ended: a pipe could be kept
+  // open by anything Wine starts on its behalf.
+  wchar_t dir[MAX_PATH], file[MAX_PATH];
+  if (!GetTempPathW(MAX_PATH, dir) || !GetTempFileNameW(dir, L"dvr", 0, file)) return -1;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+  HANDLE out = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+  if (out == INVALID_HANDLE_VALUE) return -1;
+  std::wstring cmd = L"\"" + exe + L"\" dump " + std::to_wstring((long long)(INT_PTR)w);
+  std::vector<wchar_t> line(cmd.begin(), cmd.end());
+  line.push_back(0);
+  STARTUPINFOW si;
+  memset(&si, 0, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = out;
+  si.hStdError = out;
+  PROCESS_INFORMATION pi;
+  if (!CreateProcessW(exe.c_str(), line.data(), NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL, &si, &pi)) {
+    CloseHandle(out);
+    return -1;
+  }
+  bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(pi.hProcess, 1);
+  DWORD rc = 1;
+  GetExitCodeProcess(pi.hProcess, &rc);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  std::string text;
+  SetFilePointer(out, 0, NULL, FILE_BEGIN);
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(out, chunk, sizeof chunk, &got, NULL) && got > 0) text.append(chunk, got);
+  CloseHandle(out);
+  if (!ended) return Fail("dump", "the 32-bit robot did not answer in time");
+  // Its reply is the line that starts with "{" (Wine may add lines of its own).
+  size_t at = text.compare(0, 1, "{") == 0 ? 0 : text.find("\n{");
+  if (at == std::string::npos) return Fail("dump", "the 32-bit robot gave no reply");
+  if (text[at] == '\n') at++;
+  size_t end = text.find('\n', at);
+  std::string reply = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+  while (!reply.empty() && (reply.back() == '\r' || reply.back() == ' ')) reply.pop_back();
+  printf("%s\n", reply.c_str());
+  fflush(stdout);
+  return rc == 0 ? 0 : 1;
+}
+#endif
+
 int Cmd_Dump(HWND w) {
   if (!IsWindow(w)) return Fail("dump", "no such window");
+  const char* unmeasured = nullptr;
+#ifdef _WIN64
+  if (Is_32_Bit_Target(w)) {
+    int rc = Dump_By_Robot32(w);
+    if (rc >= 0) return rc;
+    unmeasured = "a 32-bit target, and no robot32.exe to measure it";
+  }
+#endif
   RECT client;
   GetClientRect(w, &client);
   MapWindowPoints(w, NULL, (POINT*)&client, 2);
@@ -384,7 +490,9 @@ int Cmd_Dump(HWND w) {
   }
   Measure_Stop(&measurer);
   measured = measured && kids.find("\"fits\"") != std::string::npos;
-  Emit(s + std::string(",\"measured\":") + (measured ? "true" : "false") + ",\"controls\":[" + kids + "]");
+  s += std::string(",\"measured\":") + (measured ? "true" : "false");
+  if (unmeasured && !measured) s += std::string(",\"unmeasured\":\"") + unmeasured + "\"";
+  Emit(s + ",\"controls\":[" + kids + "]");
   return 0;
 }
 

@@ -13,13 +13,17 @@ its own. This module gives them, with the standard library only:
   programs     start() -> Proc (background, deadline, output in a file),
                run() -> (exit code, output)
   the robot    robot() -> list of JSON replies; wait_dialog(), next_dialog(), dump(), click(),
-               dblclick(), select(), cancel(), esc(), close(), windows(), control()
+               dblclick(), select(), cancel(), esc(), close(), windows(), control();
+               show_dialog() puts a test host's dialog up, dumps it and ends it;
+               ROBOT_DIR (DV_ROBOT_DIR, else BUILD) holds robot.exe, robot_hook.dll and
+               the i686 pair robot32.exe, robot_hook32.dll that dumps 32-bit programs
   waiting      wait_for(predicate, timeout) polls with a deadline
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
                ctrl_hold_until(path) -> Proc of the robot holding it
   the log      read_log() bytes, log_lines() CRLF lines, reset_data(), write_records()
   registry     reg_add(), reg_delete() in the prefix; register_reader() installs
                the stand-in as the PDF reader, unregister_reader() removes it
+  fonts        prepare_fonts(): a font for every script the dialogs show, or FontsMissing
   drives       set_cd_drives() maps folders as CD-ROM drives
   screenshot   screenshot(png_path) of the whole Xvfb display
   strings      make_string_file() writes a string file with the string-file tool
@@ -48,7 +52,12 @@ DRIVE_C = os.path.join(PREFIX, "drive_c")
 DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
 RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
-ROBOT = os.path.join(BUILD, "robot.exe")
+# The robot's folder: the build's, or DV_ROBOT_DIR (an installed copy of the
+# tools). The x86_64 robot hands the dump of a 32-bit program to robot32.exe
+# beside it (see tools/robot), told where it is through DV_ROBOT32.
+ROBOT_DIR = os.path.realpath(os.environ.get("DV_ROBOT_DIR") or BUILD)
+ROBOT = os.path.join(ROBOT_DIR, "robot.exe")
+ROBOT32 = os.path.join(ROBOT_DIR, "robot32.exe")
 STANDIN = os.path.join(BUILD, "standin.exe")  # the reader and installer stand-in (tools/standin)
 # The build under test (see dv_wine_script_test_each_build): its DOCVIEW.EXE and
 # its test hosts; the robot, the stand-in and the prefix are always BUILD's.
@@ -82,14 +91,18 @@ def display():
         return f.read().strip()
 
 
-def wine_env(lc_all=None):
-    """Environment for a Windows program: the tests' prefix and display."""
+def wine_env(lc_all=None, extra=None):
+    """Environment for a Windows program: the tests' prefix and display.
+    extra: more variables for it (FONTCONFIG_FILE, say)."""
     env = dict(os.environ)
     env["PATH"] = SHIM_DIR + os.pathsep + env.get("PATH", os.defpath)
     env.update(WINEPREFIX=PREFIX, DISPLAY=display(),
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                LC_ALL=lc_all or os.environ.get("DV_LC_ALL") or "C.UTF-8")
     env.setdefault("WINEDEBUG", "-all")
+    if os.path.isfile(ROBOT32):
+        env["DV_ROBOT32"] = win_path(ROBOT32)
+    env.update(extra or {})
     return env
 
 
@@ -134,8 +147,8 @@ class Proc:
     MAX_PATH; the loader has no such limit.
     """
 
-    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
-        env = wine_env(lc_all)
+    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False, env=None):
+        env = wine_env(lc_all, env)
         loader = "wine"
         if direct and pe_machine(program) == "i686":
             loader = env["WINELOADER"] = LOADER_32
@@ -190,9 +203,10 @@ class Proc:
         self.close()
 
 
-def start(program, args=(), lc_all=None, cwd=None, deadline=60, direct=False):
-    """Starts a Windows program in the background; see Proc."""
-    return Proc(program, args, lc_all, cwd, deadline, direct)
+def start(program, args=(), lc_all=None, cwd=None, deadline=60, direct=False, env=None):
+    """Starts a Windows program in the background; see Proc. env: more
+    environment variables for it."""
+    return Proc(program, args, lc_all, cwd, deadline, direct, env)
 
 
 def run(program, args=(), lc_all=None, cwd=None, timeout=60):
@@ -311,6 +325,26 @@ def wait_gone(timeout=15, cls="#32770", title=None, owner_title=None, exe=None):
 def dump(hwnd):
     """The dialog and its controls (see robot.cpp for the fields)."""
     return robot("dump", hwnd)[0]
+
+
+def show_dialog(program, args=(), lc_all=None, env=None, dismiss=None, shot=None, settle=300, deadline=60):
+    """Starts program (a test host whose dialog comes up at once), dumps its
+    dialog and, with shot (a PNG path), saves the screen once the dialog has
+    had settle ms to paint; then ends the dialog with a click on control id
+    dismiss (default: its first visible button) and waits for the program to
+    end. Returns (dump, the program's output)."""
+    with start(program, args, lc_all=lc_all, env=env, deadline=deadline) as proc:
+        found = wait_dialog(exe=os.path.basename(program), timeout=20)
+        dumped = dump(found["hwnd"])
+        if shot:
+            robot("sleep", settle)
+            screenshot(shot)
+        if dismiss is None:
+            shown = [c["id"] for c in dumped["controls"] if c["kind"] == "button" and c["visible"]]
+            dismiss = shown[0]
+        click(found["hwnd"], dismiss)
+        proc.wait(30)
+        return dumped, proc.output()
 
 
 def control(dumped, cid):
@@ -550,6 +584,62 @@ def screenshot(png_path):
                    check=True, stdin=subprocess.DEVNULL, timeout=30)
 
 
+# ---- fonts ---------------------------------------------------------------------
+
+# The scripts beyond Latin that the dialogs show: (fontconfig's name of the
+# language, LC_ALL of such a system, the script, the Debian package of the font
+# the setup installs for it).
+SCRIPTS = [
+    ("th", "th_TH.UTF-8", "Thai", "fonts-tlwg-loma-ttf"),
+    ("ko", "ko_KR.UTF-8", "Korean", "fonts-wqy-microhei"),
+    ("zh-tw", "zh_TW.UTF-8", "Chinese (Traditional)", "fonts-wqy-microhei"),
+    ("ja", "ja_JP.UTF-8", "Japanese", "fonts-wqy-microhei"),
+]
+
+
+class FontsMissing(RuntimeError):
+    pass
+
+
+def dialog_font(lc_all):
+    """The font fontconfig prefers for "sans" on a system of locale lc_all (the
+    one Wine draws that system's dialogs in, see prepare_fonts): (family,
+    file, the languages it covers)."""
+    p = subprocess.run(["fc-match", "--format", "%{family[0]}\n%{file}\n%{lang}\n", "sans"],
+                       env=dict(os.environ, LC_ALL=lc_all), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
+    family, path, langs = (p.stdout.decode("utf-8", "replace").split("\n") + ["", "", ""])[:3]
+    return family, path, langs.split("|")
+
+
+def prepare_fonts():
+    """Makes sure the dialogs of a Thai, Korean, Chinese (Traditional) and
+    Japanese system come out in real glyphs; raises FontsMissing, naming the
+    Debian package to install, when a script lacks its font.
+
+    The dialogs ask for the font "System", which Debian's Wine does not have
+    (it loads none of its own fonts). Wine then draws them in the first font
+    of fontconfig's "sans" list for the system's language whose code pages
+    include the system's: that must be a font of the script. Without one Wine
+    goes on to a font that merely claims the code page, such as Droid Sans
+    Fallback, which claims Thai and has not one Thai letter: boxes.
+
+    It writes nothing into the prefix, as no setting there does better: a
+    font link cannot give Thai its letters (Wine shapes Thai with the
+    dialog's font alone); a link on System, or a replacement font that Wine's
+    own links of Tahoma then find (the usual CJK recipe), becomes every
+    language's dialog font (Thai in a CJK font shows boxes again, and English
+    dialogs change); and a font copied into windows/Fonts is not in
+    fontconfig's list. Call it once per prefix before its programs start;
+    calling it again does no harm."""
+    for lang, lc_all, script, package in SCRIPTS:
+        family, path, langs = dialog_font(lc_all)
+        if lang not in langs:
+            raise FontsMissing("no %s font: fontconfig offers a %s system %s (%s), which has no %s letters, "
+                               "so its dialogs would show boxes; install the Debian package %s"
+                               % (script, lc_all.split(".")[0], family or "no font", path or "-", script, package))
+
+
 # ---- string files --------------------------------------------------------------
 
 # The native build's string-file tool (DV_MKLOC from ctest; else the usual place).
@@ -575,3 +665,14 @@ def make_string_file(path, entries):
             raise RuntimeError("mkloc failed (%s): %s" % (p.returncode, p.stdout.decode("utf-8", "replace")))
     finally:
         os.unlink(source_path)
+
+
+if __name__ == "__main__":
+    # tests/wine/wineenv.sh prepares its lanes' prefixes with this.
+    import sys
+    if sys.argv[1:] != ["prepare-fonts"]:
+        sys.exit("usage: dvwine.py prepare-fonts")
+    try:
+        prepare_fonts()
+    except FontsMissing as e:
+        sys.exit(str(e))

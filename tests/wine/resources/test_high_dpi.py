@@ -1,7 +1,9 @@
 """The chooser and the prompts at 144 DPI: every text the user sees is drawn
 uncut, in the sample disc's real texts (ENGINE.LOC, doc.ini) and in several
 languages. The robot measures each control's text with the control's own font
-inside the dialog's process ("fits", "need", "room" in its dump).
+inside the dialog's process ("fits", "need", "room" in its dump); it runs once
+per build, so the i686 test hosts are measured by the i686 robot (robot32.exe,
+to which robot.exe hands a 32-bit dialog).
 
 Wine takes the screen's DPI from HKCU\\Control Panel\\Desktop\\LogPixels when
 a process starts: the running wineserver needs no restart, each new program
@@ -20,8 +22,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import dvwine  # noqa: E402
 
 IDS = dvwine.resource_ids()
-PROMPT_HOST = os.path.join(dvwine.BUILD, "prompt_host.exe")
-CHOOSER_HOST = os.path.join(dvwine.BUILD, "chooser_host.exe")
+PROMPT_HOST = os.path.join(dvwine.PROGRAMS, "prompt_host.exe")
+CHOOSER_HOST = os.path.join(dvwine.PROGRAMS, "chooser_host.exe")
 DISC = os.path.join(dvwine.BUILD, "disc")
 ENGINE_LOC = os.path.join(DISC, "ENGINE.LOC")
 DESKTOP = "HKCU\\Control Panel\\Desktop"
@@ -93,7 +95,8 @@ class HighDpi(unittest.TestCase):
 
     def check(self, what, dumped):
         self.assertEqual(dumped["dpi"], DPI, what + ": the dialog was not drawn at %d DPI" % DPI)
-        self.assertTrue(dumped["measured"], what + ": the robot could not measure the texts")
+        self.assertTrue(dumped["measured"], "%s: the robot could not measure the texts (%s)"
+                        % (what, dumped.get("unmeasured", "")))
         print("%s: %s" % (what, describe(dumped)))
         self.assertEqual(cut_texts(dumped), [], what + ": texts cut at %d DPI" % DPI)
 
@@ -128,15 +131,7 @@ class HighDpi(unittest.TestCase):
         self.show_prompt("no string file", ["Can't find ENGINE.LOC", "OK", ""], None)
 
     def show_prompt(self, what, args, lc_all, shot=None):
-        with dvwine.start(PROMPT_HOST, args, lc_all=lc_all) as proc:
-            found = dvwine.wait_dialog(exe="prompt_host.exe", timeout=20)
-            dumped = dvwine.dump(found["hwnd"])
-            if shot and SHOTS:
-                dvwine.robot("sleep", 300)  # let it finish painting
-                dvwine.screenshot(os.path.join(SHOTS, shot))
-            shown = [c["id"] for c in dumped["controls"] if c["kind"] == "button" and c["visible"]]
-            dvwine.click(found["hwnd"], shown[0] if shown else IDS["IDC_PROMPT_RIGHT"])
-            proc.wait(30)
+        dumped, _ = dvwine.show_dialog(PROMPT_HOST, args, lc_all, shot=shot and SHOTS and os.path.join(SHOTS, shot))
         self.check(what, dumped)
 
     def test_chooser(self):
@@ -144,14 +139,9 @@ class HighDpi(unittest.TestCase):
         for code, lc_all, language in LANGUAGES:
             with self.subTest(language=code):
                 args = ["--strings", dvwine.win_path(ENGINE_LOC), root, "C:\\NOWHERE\\NONE.EXE", language]
-                with dvwine.start(CHOOSER_HOST, args, lc_all=lc_all, deadline=90) as proc:
-                    found = dvwine.wait_dialog(exe="chooser_host.exe", timeout=20)
-                    dumped = dvwine.dump(found["hwnd"])
-                    if code == "GER" and SHOTS:
-                        dvwine.robot("sleep", 500)  # let the list box paint
-                        dvwine.screenshot(os.path.join(SHOTS, "chooser-144dpi.png"))
-                    dvwine.click(found["hwnd"], IDS["IDC_MANUAL_CANCEL"])
-                    proc.wait(30)
+                shot = os.path.join(SHOTS, "chooser-144dpi.png") if code == "GER" and SHOTS else None
+                dumped, _ = dvwine.show_dialog(CHOOSER_HOST, args, lc_all, dismiss=IDS["IDC_MANUAL_CANCEL"],
+                                               shot=shot, settle=500, deadline=90)
                 listed = dvwine.control(dumped, IDS["IDC_MANUAL_LIST"])["items"]
                 self.assertEqual(len(listed), 5 if code == "JPN" else 4, listed)
                 self.check("%s chooser" % code, dumped)

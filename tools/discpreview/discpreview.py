@@ -20,8 +20,8 @@ Each dialog is dismissed as a user who changes their mind would (Cancel, or a
 one-button prompt's only button; OK only to the offer), at each DPI (the prefix's LogPixels). The robot reads
 each control's text and measures it with the control's own font inside the
 program; each text is compared with what ENGINE.LOC means it to be (mkloc
---dump). A text that does not fit its control, or that the program cuts, is a
-finding: OUTDIR/findings.txt has one line per finding, starting with the
+--dump). A text that does not fit its control, that the program cuts, or
+whose characters the control's font draws as boxes, is a finding: OUTDIR/findings.txt has one line per finding, starting with the
 locale, and OUTDIR/index.html shows it with the dialog framed in red.
 
 Languages: LC_ALL picks Wine's system language and code page. The default is
@@ -138,7 +138,8 @@ def parse_args():
     ap.add_argument("--no-reader", action="store_true",
                     help="accepted for compatibility: every state, with and without a reader, is previewed")
     ap.add_argument("--build", default=DEFAULT_BUILD,
-                    help="the folder of robot.exe, robot_hook.dll, standin.exe and warmup.exe (the win64 build)")
+                    help="the folder of robot.exe and robot_hook.dll, of robot32.exe and robot_hook32.dll (they "
+                    "measure inside an i686 DOCVIEW.EXE), standin.exe and warmup.exe (the win64 build)")
     ap.add_argument("--mkloc", default=DEFAULT_MKLOC, help="the native mkloc")
     ap.add_argument("--resources", default=DEFAULT_RESOURCES, help="the product's resource.h (control ids)")
     ap.add_argument("--prefix", help="the Wine prefix to use (default OUTDIR/prefix; never ~/.wine)")
@@ -376,11 +377,15 @@ def warm_up(w):
     return server
 
 
-def prepare_prefix(w, folder, window_manager=False):
+def prepare_prefix(w, folder, window_manager=False, scripts=True):
     """The prefix (w.PREFIX) made when missing, folder as CD-ROM drive D:, and
     the Wine server up with a first window open; returns the server process.
     The demo starts this way too. window_manager: whether one runs on the
-    display (a user's own does)."""
+    display (a user's own does). scripts: whether dialogs in Thai, Korean,
+    Chinese or Japanese script will show, whose fonts must be there (raises
+    w.FontsMissing, naming the package, when one is not)."""
+    if scripts:
+        w.prepare_fonts()
     if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
         print("discpreview: creating the Wine prefix", shown_path(w.PREFIX))
         os.makedirs(w.PREFIX, exist_ok=True)
@@ -678,6 +683,8 @@ def examine(dialog, loc, meant, names):
             problems[(name, "cut")] = c
         if c.get("fits") is False:
             problems[(name, "clipped")] = c
+        if c.get("glyphs") is False:
+            problems[(name, "no glyphs")] = c
     return problems
 
 
@@ -735,6 +742,12 @@ def findings_of(runs, tags, strings, all_dpis, arch):
                 line = "%s %s %s cut%s: shows %d of %d characters, ends \"%s%s\"" % (
                     tag, dialog, control, at, same, len(intended), "\u2026" if len(shows) > 20 else "",
                     one_line(tail))
+        elif kind == "no glyphs":
+            c = next(iter(by_dpi.values()))[0]
+            text = " | ".join(c.get("items", [])) if c.get("kind") == "listbox" else c.get("text", "")
+            line = ("%s %s %s without glyphs%s: %d character(s) come out as the font's box, or as nothing "
+                    "(\"%s\"): \"%s\"" % (tag, dialog, control, at, c.get("missing_glyphs", 0),
+                                           one_line(c.get("missing", "")), one_line(readable(text, loc))))
         else:
             parts = []
             for dpi in sorted(by_dpi):
@@ -801,9 +814,11 @@ def dialog_block(tag, name, dialogs, findings, strings, out):
             if cc is None or "fits" not in cc:
                 measured.append("%d dpi: not measured" % dialog.dpi)
             else:
-                measured.append('<span class="%s">%d dpi: %s, needs %s, has %s</span>' % (
-                    "ok" if cc["fits"] else "bad", dialog.dpi, "fits" if cc["fits"] else "clipped",
-                    size(cc["need"]), size(cc["room"])))
+                measured.append('<span class="%s">%d dpi: %s, needs %s, has %s%s</span>' % (
+                    "ok" if cc["fits"] and cc.get("glyphs") is not False else "bad", dialog.dpi,
+                    "fits" if cc["fits"] else "clipped", size(cc["need"]), size(cc["room"]),
+                    "; %d character(s) without a glyph" % cc.get("missing_glyphs", 0)
+                    if cc.get("glyphs") is False else ", glyphs ok" if cc.get("glyphs") else ""))
         rows.append("<tr><th>%s</th><td>%s</td><td>%s</td></tr>" % (h(cname), shows, "<br>".join(measured)))
     items = []
     for f in findings:
@@ -975,7 +990,8 @@ def main():
     for n in notices:
         print("discpreview: " + n, file=sys.stderr)
     try:
-        server = prepare_prefix(w, view, window_manager=xvfb is None)
+        server = prepare_prefix(w, view, window_manager=xvfb is None,
+                                scripts=any(LOCALES[t].system_cp != "cp1252" for t in tags))
         print("discpreview: Wine server process %d" % server.pid)
         preview = Preview(w, ids, folder, view, out, xvfb, server, strings)
         lost = preview.lost()
@@ -1003,7 +1019,7 @@ def main():
                     runs.append(run)
                     if failed >= 2:
                         raise Lost("DOCVIEW.EXE showed no dialog in two runs in a row")
-    except Lost as e:
+    except (Lost, w.FontsMissing) as e:
         problems.append("stopped: %s" % e)
         print("discpreview: stopped: %s" % e, file=sys.stderr)
     finally:

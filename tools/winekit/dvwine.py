@@ -68,10 +68,11 @@ PROGRAMS = os.path.realpath(os.environ.get("DV_PROGRAMS") or BUILD)
 SHIM_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bin")
 
 # Control ids and template names come from the product's own header.
-def resource_ids():
-    """The #define values of src/resources/resource.h as a dict of ints."""
+def resource_ids(path=None):
+    """The #define values of src/resources/resource.h (or of the header at
+    path: an installed kit keeps its copy elsewhere) as a dict of ints."""
     ids = {}
-    with open(os.path.join(SOURCE, "src", "resources", "resource.h")) as f:
+    with open(path or os.path.join(SOURCE, "src", "resources", "resource.h")) as f:
         for line in f:
             parts = line.split()
             if len(parts) >= 3 and parts[0] == "#define":
@@ -236,18 +237,27 @@ class ProgramEnded(RobotError):
         self.rc = rc
 
 
-def robot(*args, timeout=30, check=True, watch=None):
+class Stopped(RobotError):
+    """What the robot waited on can no longer come (the X server ended, say)."""
+
+
+def robot(*args, timeout=30, check=True, watch=None, stop=None):
     """Runs robot.exe with the given command(s) (separate several with "--");
     returns the list of its JSON replies. Raises RobotError when a command failed.
     watch: a Proc the robot waits on (a dialog of it, say); when that program
     ends first, the robot is stopped and ProgramEnded is raised at once,
-    instead of waiting out the robot's timeout."""
-    if watch is None:
+    instead of waiting out the robot's timeout.
+    stop: a function polled meanwhile, returning why the wait is in vain (a
+    text) or None; a text stops the robot and raises Stopped with it."""
+    if watch is None and stop is None:
         rc, out = run(ROBOT, args, timeout=timeout)
     else:
         with Proc(ROBOT, args, deadline=timeout) as p:
             while p.poll() is None:
-                ended = watch.poll()
+                why = stop() if stop else None
+                if why:
+                    raise Stopped(why)
+                ended = watch.poll() if watch else None
                 if ended is not None:
                     # The robot may have found what it waited for just before: let it finish.
                     try:
@@ -285,17 +295,17 @@ def wait_dialog(timeout=15, cls="#32770", title=None, owner_title=None, exe=None
     return robot(*args, timeout=timeout + 15)[0]
 
 
-def next_dialog(owner_title, seen=(), timeout=15, first=None, watch=None):
+def next_dialog(owner_title, seen=(), timeout=15, first=None, watch=None, stop=None):
     """Waits for a visible dialog owned by the window titled owner_title that is
     none of the windows in seen (a dialog that is still closing), and dumps it:
     returns (hwnd, dump). first: a robot command (list) run just before, in the
     same robot process, such as the click that ends the previous dialog.
-    watch: the program's Proc (see robot())."""
+    watch, stop: the program's Proc and a poll for a lost cause (see robot())."""
     args = list(first) + ["--"] if first else []
     args += ["wait", "--timeout", timeout, "--owner-title", owner_title, "--dump"]
     for hwnd in seen:
         args += ["--not", hwnd]
-    replies = robot(*args, timeout=timeout + 15, watch=watch)
+    replies = robot(*args, timeout=timeout + 15, watch=watch, stop=stop)
     return replies[-2]["hwnd"], replies[-1]
 
 

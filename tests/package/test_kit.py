@@ -92,7 +92,8 @@ class Kit(unittest.TestCase):
         expected |= {"usr/share/man/man1/%s.1.gz" % t for t in TOOLS}
         expected |= {lib + p for p in ("tools/discpack/discpack.py", "tools/discpreview/discpreview.py",
                                        "tools/winekit/dvwine.py", "tools/winekit/xdisplay.py",
-                                       "tools/winekit/can_run_i386.sh", "tools/winekit/bin/wine",
+                                       "tools/winekit/can_run_i386.sh", "tools/winekit/i386_emulation.sh",
+                                       "tools/winekit/qemu_mmap_shim.c", "tools/winekit/bin/wine",
                                        "tools/winekit/bin/wine-stable", "src/resources/resource.h",
                                        "windows/robot.exe", "windows/robot_hook.dll", "windows/robot32.exe",
                                        "windows/robot_hook32.dll", "windows/standin.exe",

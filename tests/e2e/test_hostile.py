@@ -205,12 +205,12 @@ class Case:
     kept: what of them must still stand before the run's lines."""
     def __init__(self, name, steps, log, starts=(), code="ENG", log_level=None, reader=STD_READER,
                  disc=None, setup=None, check=None, program="D:\\DOCVIEW.EXE", deadline=40,
-                 prior=None, kept=None, xfail=None, doc=None, direct=False):
+                 prior=None, kept=None, xfail=None, doc=None, long_path=False):
         self.name, self.steps, self.log, self.starts = name, steps, log, list(starts)
         self.code, self.log_level, self.reader, self.disc = code, log_level, reader, disc
         self.setup, self.check, self.program, self.deadline = setup, check, program, deadline
         self.prior = EARLIER if prior is None else prior
-        self.xfail, self.doc, self.direct = xfail, doc, direct
+        self.xfail, self.doc, self.long_path = xfail, doc, long_path
         self.kept = self.prior if kept is None else kept  # what must precede the run in the log
 
 
@@ -481,7 +481,7 @@ def long_folder(n, steps, log, starts=(), reader=STD_READER, code="ENG", disc=No
     root = root_of(n)
     program = root + "\\DOCVIEW.EXE"
     return Case(name or "dir_%d" % n, steps, log, starts, code=code, reader=reader, disc=disc, setup=setup,
-                program=program, doc=doc, direct=len(program) >= MAX_PATH)
+                program=program, doc=doc, long_path=len(program) >= MAX_PATH)
 
 
 def too_long_line(root):
@@ -592,6 +592,16 @@ class HostileBase(unittest.TestCase):
             self.proc.close()
 
     def run_case(self, case):
+        if case.long_path and w.pe_machine(DOCVIEW) != "x86_64":
+            # Windows starts no program from a path over MAX_PATH (CreateProcess
+            # refuses it), and under Wine neither does a 32-bit start, which goes
+            # through CreateProcess too. Only the 64-bit loader, given a 64-bit
+            # program, loads it itself: this state is reached for x86_64 only.
+            self.skipTest("the program's path is %d characters, over MAX_PATH: Windows starts no program from "
+                          "such a path (CreateProcess refuses it) and neither does 32-bit Wine; the x86_64 "
+                          "build's run reaches this state through Wine's 64-bit loader, and what it tests (the "
+                          "cut module name and its refusal) is the same portable code in both builds"
+                          % len(case.program))
         w.reset_data(create=True, log_level=case.log_level)
         set_reader(case.reader)
         root = os.path.dirname(unix_of(case.program))
@@ -602,19 +612,7 @@ class HostileBase(unittest.TestCase):
         if case.setup:
             case.setup()
 
-        if case.direct:
-            # Windows starts no program from a path this long (CreateProcess
-            # refuses it), and under Wine neither does a 32-bit start, which goes
-            # through CreateProcess. Wine's loader of the program's own
-            # architecture loads it itself, for either build: the state is
-            # reached the same way for both.
-            print("\n  %s: the program's path is %d characters, over MAX_PATH: started by Wine's %s "
-                  "loader itself, since CreateProcess refuses such a path"
-                  % (case.name, len(case.program), w.pe_machine(DOCVIEW)), file=sys.stderr)
-            self.proc = w.start(unix_of(case.program), lc_all=e2e.LOCALES[case.code],
-                                deadline=case.deadline + 30, direct=True)
-        else:
-            self.proc = w.start(case.program, lc_all=e2e.LOCALES[case.code], deadline=case.deadline + 30)
+        self.proc = w.start(case.program, lc_all=e2e.LOCALES[case.code], deadline=case.deadline + 30)
         seen, press = [], None
         for step in case.steps:
             # The press that ends one dialog and the wait for the next share a robot run.

@@ -12,6 +12,7 @@ misc=/proc/sys/fs/binfmt_misc
 qemu=/usr/bin/qemu-i386
 shim_dir=${DV_I386_SHIM_DIR:-/usr/local/lib/dv-qemu-i386}
 
+changed=
 mode=$("$here/can_run_i386.sh" --mode)
 if [ "$mode" = native ]; then
   echo "32-bit code runs natively"
@@ -48,6 +49,7 @@ if [ "$mode" = none ]; then
     mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
     printf ':qemu-i386:M::%s:%s:%s:F' "$magic" "$mask" "$qemu" >"$misc/register" ||
       fail "the qemu-i386 entry could not be registered"
+    changed="registered $misc/qemu-i386 until the next boot (echo -1 > $misc/qemu-i386 removes it)"
   fi
   mode=$("$here/can_run_i386.sh" --mode)
   [ "$mode" = emulated ] || fail "i386 programs still do not start with the qemu-i386 entry ($misc/qemu-i386)"
@@ -63,4 +65,4 @@ if [ ! "$shim" -nt "$here/qemu_mmap_shim.c" ]; then
     mv "$shim.tmp" "$shim" || fail "the preload $shim did not build"
 fi
 interp=$(sed -n 's/^interpreter //p' "$misc/qemu-i386" 2>/dev/null)
-echo "32-bit code runs under emulation (${interp:-binfmt_misc}, $("${interp:-$qemu}" --version 2>/dev/null | head -n 1))"
+echo "32-bit code runs under emulation (${interp:-binfmt_misc}, $("${interp:-$qemu}" --version 2>/dev/null | head -n 1); preload $shim${changed:+; $changed})"

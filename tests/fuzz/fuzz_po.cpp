@@ -76,9 +76,12 @@ static void Import_As(const char* code, const std::string& bytes, const Po_File&
     }
     // What the file says for this key: a live, settled translation of the current English text.
     std::string want;
+    bool live = false;
     for (const Po_Entry& p : po.entries)
-      if (!p.obsolete && !p.fuzzy && !p.hasPlural && p.hasContext && p.context == e.key && p.msgid == Shown(english))
+      if (!p.obsolete && !p.fuzzy && !p.hasPlural && p.hasContext && p.context == e.key && p.msgid == Shown(english)) {
         want = p.msgstr[0];
+        live = true;
+      }
     std::string gotEnglish, got;
     bool hasGot = false;
     for (const Loc_Text& t : after[i].texts) {
@@ -89,7 +92,9 @@ static void Import_As(const char* code, const std::string& bytes, const Po_File&
       }
     }
     if (after[i].key != e.key || gotEnglish != english) abort();
-    if (!want.empty()) {
+    if (!live) {
+      if (hasGot != hadOld || got != old) abort();  // skipped or not in the file: the source's text stays
+    } else if (!want.empty()) {
       if (!hasGot || Shown(got) != want) abort();
     } else if (hasGot && !(hadOld && old.empty() && got.empty())) {
       abort();  // untranslated: no text, unless the source's own was empty already

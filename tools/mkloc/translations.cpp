@@ -158,7 +158,13 @@ bool Source_Ok(const std::string& name, const char* data, size_t size, std::vect
                Loc_Messages* msgs, bool keepWarnings) {
   Loc_Messages source;
   std::string file;
-  bool ok = Loc_Parse_Source(name, data, size, entries, &source) && Loc_Build(name, *entries, &file, &source);
+  bool ok = Loc_Parse_Source(name, data, size, entries, &source);
+  if (ok) {
+    // A placeholder the program never fills is refused before translators
+    // see it; a cut text is a warning, as a translation may mend it.
+    bool shown = Loc_Check_Shown(name, *entries, false, &source);
+    ok = Loc_Build(name, *entries, &file, &source) && shown;
+  }
   for (const std::string& e : source.errors) msgs->errors.push_back(e);
   if (keepWarnings)
     for (const std::string& w : source.warnings) msgs->warnings.push_back(As_Warning(w));
@@ -181,7 +187,7 @@ std::string Wrapped(const std::string& note) {
 }
 
 // The extracted comments of one entry: where it appears, its room, its code page.
-std::string Entry_Notes(const Loc_Entry& e, const Loc_Text& eng, const Po_Language* lang) {
+std::string Entry_Notes(const Loc_Entry& e, const Po_Language* lang) {
   int codePage = lang ? Loc_Code_Page(lang->code) : 0;
   const char* script = Double_Byte_Script(codePage);
   std::string units = lang && !script ? "characters" : "bytes";
@@ -194,12 +200,6 @@ std::string Entry_Notes(const Loc_Entry& e, const Loc_Text& eng, const Po_Langua
     if (*note->room) notes += Wrapped(Replaced(note->room, "{units}", units));
   } else {
     notes += Wrapped("Where: a text of this disc's own; DOCVIEW.EXE itself does not show it.");
-    std::string digits = Placeholder_Digits(eng.utf8);
-    if (!digits.empty()) {
-      std::string keep = "Placeholders: keep";
-      for (char d : digits) keep += std::string(" ^") + d;
-      notes += Wrapped(keep + " as in the English text.");
-    }
   }
   std::string codePageNote;
   if (lang) {
@@ -254,7 +254,7 @@ Po_File Export_File(const std::string& sourceName, const std::vector<Loc_Entry>&
     const Loc_Text* eng = Text_Of(e, "ENG");
     const Loc_Text* own = lang ? Text_Of(e, lang->code) : nullptr;
     Po_Entry p;
-    p.extracted = Entry_Notes(e, *eng, lang);
+    p.extracted = Entry_Notes(e, lang);
     p.references.push_back(base + ":" + std::to_string(eng->line));
     p.hasContext = true;
     p.context = e.key;
@@ -338,6 +338,7 @@ struct Origin {
 struct Choice {
   std::string text;  // source form
   Origin from;
+  bool keep = false;  // skipped in the PO file: the source's line stays as it is
 };
 
 // Pieces joined into one message.
@@ -454,6 +455,17 @@ void Choose(const std::string& sourceName, const std::vector<Loc_Entry>& entries
   std::map<std::string, size_t> byKey;
   for (size_t i = 0; i < entries.size(); i++) byKey[entries[i].key] = i;
   std::map<std::string, bool> refused;  // not untranslated: an error names them
+  std::map<std::string, bool> listed;   // the file has a live entry for the key
+  // A skipped entry leaves the source's text for this language as it is: a
+  // translator's doubt, or a file older than the source, loses nothing.
+  auto skipped = [&](const Loc_Entry& e) {
+    Choice c;
+    c.keep = true;
+    chosen->insert(std::make_pair(e.key, c));  // a live entry's choice stays
+    const Loc_Text* old = Text_Of(e, lang.code);
+    return old && !old->utf8.empty() ? std::string("the source's ") + lang.code + " text is kept"
+                                     : std::string("English shown");
+  };
   for (const Po_Entry& pe : pf.entries) {
     if (pe.obsolete || pe.Is_Header()) continue;
     std::string at = in.name + ":" + std::to_string(pe.msgstrLine) + ": ";
@@ -471,7 +483,7 @@ void Choose(const std::string& sourceName, const std::vector<Loc_Entry>& entries
     const Loc_Entry& e = entries[k->second];
     if (pe.msgid != Shown(Text_Of(e, "ENG")->utf8)) {
       msgs->warnings.push_back(Cat({at, "warning: ", e.key, ": its English text is not the one ", sourceName,
-                                    " holds now (obsolete): not imported"}));
+                                    " holds now (obsolete): not imported, ", skipped(e)}));
       continue;
     }
     if (pe.hasPlural) {
@@ -480,9 +492,10 @@ void Choose(const std::string& sourceName, const std::vector<Loc_Entry>& entries
       continue;
     }
     if (pe.fuzzy) {
-      msgs->warnings.push_back(at + "warning: " + e.key + " is marked fuzzy: skipped, English shown");
+      msgs->warnings.push_back(at + "warning: " + e.key + " is marked fuzzy: skipped, " + skipped(e));
       continue;
     }
+    listed[e.key] = true;
     if (pe.msgstr[0].empty()) continue;
     Choice c;
     if (!Translation_Ok(at, e, lang, pe.msgstr[0], &c.text, msgs)) {
@@ -493,14 +506,24 @@ void Choose(const std::string& sourceName, const std::vector<Loc_Entry>& entries
     c.from.line = pe.msgstrLine;
     (*chosen)[e.key] = c;
   }
-  std::string untranslated;
+  // A key the file leaves empty is untranslated: the user sees the English
+  // text. A key the file does not have at all (a file older than the key)
+  // keeps the source's text.
+  std::string untranslated, absent;
   for (const Loc_Entry& e : entries) {
     if (chosen->count(e.key) || refused.count(e.key)) continue;
     const Loc_Text* old = Text_Of(e, lang.code);
+    bool had = old && !old->utf8.empty();
+    if (!listed.count(e.key)) {
+      skipped(e);
+      absent += (absent.empty() ? "" : ", ") + e.key + (had ? std::string(" (the source's ") + lang.code + " text is kept)" : "");
+      continue;
+    }
     untranslated += (untranslated.empty() ? "" : ", ") + e.key;
-    if (old && !old->utf8.empty()) untranslated += std::string(" (its ") + lang.code + " text in the source is dropped)";
+    if (had) untranslated += std::string(" (its ") + lang.code + " text in the source is dropped)";
   }
   if (!untranslated.empty()) notes->push_back(in.name + ": untranslated, English shown: " + untranslated);
+  if (!absent.empty()) notes->push_back(in.name + ": not in the file: " + absent);
 }
 
 // A message of mkloc's checks on the merged source, placed at the PO line
@@ -567,6 +590,7 @@ bool Loc_Import_Po(const std::string& sourceName, const char* data, size_t size,
       if (input == inputs.size()) continue;  // no file for it: its lines stay
       const Loc_Text* old = Text_Of(e, code);
       auto c = chosen[input].find(e.key);
+      if (c != chosen[input].end() && c->second.keep) continue;  // its lines stay
       if (c == chosen[input].end()) {
         if (old && !old->utf8.empty()) {
           dropped[(size_t)old->line - 1] = true;

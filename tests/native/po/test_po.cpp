@@ -486,23 +486,22 @@ TEST(PoImport, SkipsStaleAndFuzzyEntriesWithAWarningAndListsTheUntranslated) {
                                                       "makes it the GER (German) texts; read as German",
       "de.po:" + line_of("msgstr \"OK\"") + ": warning: MSG_BUTTON_GONE is not in engine_loc.txt (obsolete): not imported",
       "de.po:" + line_of("msgstr \"Abbrechen\"") + ": warning: MSG_BUTTON_CANCEL: its English text is not the one "
-                                                   "engine_loc.txt holds now (obsolete): not imported",
-      "de.po:" + line_of("msgstr \"Die Handb") + ": warning: MSG_MESSAGE_NODOCINI2 is marked fuzzy: skipped, English shown",
+                                                   "engine_loc.txt holds now (obsolete): not imported, the source's GER text is kept",
+      "de.po:" + line_of("msgstr \"Die Handb") + ": warning: MSG_MESSAGE_NODOCINI2 is marked fuzzy: skipped, the "
+                                                 "source's GER text is kept",
       "de.po:" + line_of("msgstr \"kein") + ": warning: an entry without msgctxt (the key) is not a text of "
                                             "engine_loc.txt (obsolete): not imported",
   };
   EXPECT_EQ(Joined(want), Joined(r.msgs.warnings));
-  ASSERT_EQ(1u, r.notes.size()) << Joined(r.notes);
-  EXPECT_EQ("de.po: untranslated, English shown: MSG_BUTTON_OK (its GER text in the source is dropped), "
-            "MSG_BUTTON_CANCEL (its GER text in the source is dropped), MSG_MESSAGE_NODOCINI2 (its GER text in the "
-            "source is dropped), MSG_MESSAGE_INSTALLNOW (its GER text in the source is dropped)",
-            r.notes[0]);
+  // A skipped entry, or one the file lacks (the renamed OK), keeps the
+  // source's text; only the emptied one falls back to English.
+  EXPECT_EQ("de.po: untranslated, English shown: MSG_MESSAGE_INSTALLNOW (its GER text in the source is dropped)\n"
+            "de.po: not in the file: MSG_BUTTON_OK (the source's GER text is kept)\n",
+            Joined(r.notes));
 
-  // The source without those four GER lines, and nothing else changed.
+  // The source without the emptied GER line, and nothing else changed.
   std::string want_source = shipped.source;
-  for (const char* line : {"GER: OK\n", "GER: Abbrechen\n", "GER: Die Handb\xC3\xBC" "cher oder ihr Verzeichnis wurden auf "
-                                                            "diesem Datentr\xC3\xA4ger nicht gefunden.\n",
-                           "GER: M\xC3\xB6" "chten Sie den PDF-Reader jetzt installieren?\n"}) {
+  for (const char* line : {"GER: M\xC3\xB6" "chten Sie den PDF-Reader jetzt installieren?\n"}) {
     size_t at = want_source.find(line);
     ASSERT_NE(std::string::npos, at) << line;
     want_source.erase(at, strlen(line));
@@ -554,6 +553,7 @@ TEST(PoImport, MergesIntoTheSourceKeepingItsLayout) {
             "ENG: Alpha\r\n"
             "FRA: Alpha fr\r\n"
             "GER: Alpha de\r\n"
+            "TAI: x\r\n"
             "# a comment inside\r\n"
             "\r\n"
             "[MSG_B]\n"
@@ -564,10 +564,11 @@ TEST(PoImport, MergesIntoTheSourceKeepingItsLayout) {
             "ENG: c ^0\n"
             "GER: c de ^0",
             r.merged);
-  EXPECT_EQ("fr.po: untranslated, English shown: MSG_MESSAGE_INSERTCD\n"
+  EXPECT_EQ("fr.po: not in the file: MSG_MESSAGE_INSERTCD\n"
             "de.po: untranslated, English shown: MSG_B\n"
-            "es.po: untranslated, English shown: MSG_A, MSG_B, MSG_MESSAGE_INSERTCD\n"
-            "th.po: untranslated, English shown: MSG_A (its TAI text in the source is dropped), MSG_B, MSG_MESSAGE_INSERTCD\n",
+            "es.po: untranslated, English shown: MSG_A\n"
+            "es.po: not in the file: MSG_B, MSG_MESSAGE_INSERTCD\n"
+            "th.po: not in the file: MSG_A (the source's TAI text is kept), MSG_B, MSG_MESSAGE_INSERTCD\n",
             Joined(r.notes));
 
   // A refused source is named before any PO file is read.
@@ -718,7 +719,12 @@ TEST(PoProgram, ImportRefusesOrKeepsWhatIsNotThere) {
 TEST(PoProgram, ExportGivesEveryLanguageAFileEvenWithoutTexts) {
   Temp_Folder dir("po_english_");
   std::string source = dir.File("english.txt");
+  // A placeholder the program never fills is refused before translators see it.
   ASSERT_EQ(1, Write_Bytes(source, "[MSG_BUTTON_OK]\nENG: OK\n\n[MSG_OWN]\nENG: Disc ^0, part ^1\n"));
+  Run_Result refused = Run_Command(Mkloc("--export-po " + source + " " + dir.File("refused")));
+  EXPECT_EQ(1, refused.status);
+  EXPECT_NE(std::string::npos, refused.err.find(source + ":5: MSG_OWN ENG text holds ^0")) << refused.err;
+  ASSERT_EQ(1, Write_Bytes(source, "[MSG_BUTTON_OK]\nENG: OK\n\n[MSG_OWN]\nENG: Disc, part\n"));
   Run_Result exported = Run_Command(Mkloc("--export-po " + source + " " + dir.File("po")));
   ASSERT_EQ(0, exported.status) << exported.err;
   for (const char* f : kFiles) {
@@ -729,8 +735,7 @@ TEST(PoProgram, ExportGivesEveryLanguageAFileEvenWithoutTexts) {
     ASSERT_TRUE(Po_Read(f, text.data(), text.size(), &file, &errors));
     ASSERT_EQ(3u, file.entries.size()) << f;
     for (size_t i = 1; i < file.entries.size(); i++) EXPECT_EQ("", file.entries[i].msgstr[0]) << f;
-    EXPECT_EQ("Where: a text of this disc's own; DOCVIEW.EXE itself does not show it.\n"
-              "Placeholders: keep ^0 ^1 as in the English text.\n",
+    EXPECT_EQ("Where: a text of this disc's own; DOCVIEW.EXE itself does not show it.\n",
               file.entries[2].extracted.substr(0, file.entries[2].extracted.find("Code page")));
   }
 }

@@ -208,14 +208,23 @@ def check_lost(tmp, prefix, failures):
         p = subprocess.Popen(preview_command(SAMPLE, out, "--lang", "en_US,de_DE", "--prefix", prefix),
                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, env=own_display_env())
         pid, killed, output = None, None, []
-        for line in p.stdout:
-            output.append(line)
-            m = re.search(pid_line, line)
-            pid = int(m.group(1)) if m else pid
-            if " chooser " in line and killed is None and pid:
-                os.kill(pid, signal.SIGKILL)
-                killed = time.monotonic()
-        rc = p.wait(120)
+        try:
+            for line in p.stdout:
+                output.append(line)
+                m = re.search(pid_line, line)
+                pid = int(m.group(1)) if m else pid
+                if " chooser " in line and killed is None and pid:
+                    os.kill(pid, signal.SIGKILL)
+                    killed = time.monotonic()
+            rc = p.wait(120)
+        finally:
+            if p.poll() is None:  # overran: it, its X server and its Wine server go too
+                p.terminate()
+                try:
+                    p.wait(30)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
         took = time.monotonic() - killed if killed else 0
         print("".join(output))
         if killed is None:

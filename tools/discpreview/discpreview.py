@@ -30,14 +30,17 @@ code page 874) and on an English system whose WIN.INI [intl] sCountry is
 Thailand (th_TH@en_US), which the program recognises as Thai too.
 
 Exit status: 0 every dialog shown (and, with --strict, no finding); 1 --strict
-and findings; 2 a usage error; 3 a run showed no dialog, or the X server or
-Wine failed (the cause is printed).
+and findings; 2 a usage error; 3 a run failed (no dialog shown, a program
+started, a dialog drawn at another DPI) or the preview stopped (the X server
+or the Wine server ended, a script's font is missing, an error of its own);
+the cause is printed.
 """
 import argparse
 import html
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -94,7 +97,6 @@ LOCALES = {l.tag: l for l in [
 VARIANTS = {"TAI": ["th_TH", "th_TH@en_US"]}
 
 OWNER = "Tamlo International"  # the main window's title: dialogs are owned by it
-VERSION = "v2.00"              # the chooser's version label
 DISC_NAME = "Installation (v1.5 or greater)"  # what the insert-disc text is filled with
 FILL_LIMIT = 256               # a filled text is shown filled only below this many bytes
 OFFER_LIMIT = 255              # the composed reader offer's buffer
@@ -255,8 +257,8 @@ def meant_texts(texts, code):
     offer_cp = need.cp if need.data else install.cp
     return {
         "chooser": {"IDC_MANUAL_OK": ok, "IDC_MANUAL_CANCEL": cancel,
-                    "IDC_MANUAL_TEXT": delivered(texts, "MSG_MESSAGE_CHOOSE_MANUAL", code),
-                    "IDC_MANUAL_VERSION": Meant(VERSION.encode("ascii"), "cp1252", None)},
+                    # (the version label is the program's own: measured, not compared)
+                    "IDC_MANUAL_TEXT": delivered(texts, "MSG_MESSAGE_CHOOSE_MANUAL", code)},
         "reader-offer": {"IDC_PROMPT_LEFT": ok, "IDC_PROMPT_RIGHT": cancel,
                          "IDC_PROMPT_TEXT": Meant(need.data + b"\n\n" + install.data, offer_cp,
                                                   "MSG_MESSAGE_NEEDACROBAT, MSG_MESSAGE_INSTALLNOW")},
@@ -319,7 +321,7 @@ def start_xvfb():
     try:
         return xdisplay.start_xvfb()
     except xdisplay.XvfbError as e:
-        sys.exit("discpreview: the X server did not start: " + str(e))
+        raise Lost("the X server did not start: " + str(e))
 
 
 def start_server(w):
@@ -377,15 +379,14 @@ def warm_up(w):
     return server
 
 
-def prepare_prefix(w, folder, window_manager=False, scripts=True):
+def prepare_prefix(w, folder, window_manager=False, systems=None):
     """The prefix (w.PREFIX) made when missing, folder as CD-ROM drive D:, and
     the Wine server up with a first window open; returns the server process.
     The demo starts this way too. window_manager: whether one runs on the
-    display (a user's own does). scripts: whether dialogs in Thai, Korean,
-    Chinese or Japanese script will show, whose fonts must be there (raises
-    w.FontsMissing, naming the package, when one is not)."""
-    if scripts:
-        w.prepare_fonts()
+    display (a user's own does). systems: the LC_ALL values that will run,
+    whose scripts' fonts must be there (raises w.FontsMissing, naming the
+    package, when one is not); None: every script's."""
+    w.prepare_fonts(systems)
     if not os.path.isdir(os.path.join(w.PREFIX, "drive_c", "windows", "system32")):
         print("discpreview: creating the Wine prefix", shown_path(w.PREFIX))
         os.makedirs(w.PREFIX, exist_ok=True)
@@ -678,6 +679,8 @@ def examine(dialog, loc, meant, names):
         name = names.get(c["id"])
         if not c.get("visible") or name is None:
             continue
+        if d.get("measured") and "glyphs" in c and c["glyphs"] is None:
+            problems[(None, "not measured")] = None  # its glyphs could not be checked
         m = meant.get(name)
         if m is not None and to_bytes(c.get("text", ""), loc.system_cp) != m.data:
             problems[(name, "cut")] = c
@@ -936,7 +939,13 @@ window.addEventListener("load", function () {
 
 # ---- Main ---------------------------------------------------------------------------------
 
+def terminated(signum, _frame):
+    # Ended from outside: the finally blocks still stop the X and Wine servers.
+    raise SystemExit("discpreview: ended by signal %d" % signum)
+
+
 def main():
+    signal.signal(signal.SIGTERM, terminated)
     args = parse_args()
     out = os.path.realpath(args.out)
     try:
@@ -975,23 +984,23 @@ def main():
     if arch is None:
         print("discpreview: %s is not a Windows program" % program, file=sys.stderr)
         return 2
-    xvfb = None
-    if not xdisplay.has_display():
-        xvfb, os.environ["DISPLAY"] = start_xvfb()
-        print("discpreview: X server %s of its own (Xvfb, process %d)" % (os.environ["DISPLAY"], xvfb.pid))
-    os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
-    ids = w.resource_ids(args.resources)
-    NAMES["chooser"] = {v: k for k, v in ids.items() if k.startswith("IDC_MANUAL_")}
-    NAMES["prompt"] = {v: k for k, v in ids.items() if k.startswith("IDC_PROMPT_")}
-    view = os.path.join(out, "view")
-    make_view(folder, view, "whole")
-    runs, problems, server, failed = [], [], None, 0
+    runs, problems, server, failed, xvfb, saved_dpi = [], [], None, 0, None, None
     notices = ["The texts were not compared with ENGINE.LOC's: " + strings_problem] if strings_problem else []
     for n in notices:
         print("discpreview: " + n, file=sys.stderr)
+    view = os.path.join(out, "view")
     try:
+        if not xdisplay.has_display():
+            xvfb, os.environ["DISPLAY"] = start_xvfb()
+            print("discpreview: X server %s of its own (Xvfb, process %d)" % (os.environ["DISPLAY"], xvfb.pid))
+        os.environ["DV_DISPLAY"] = os.environ["DISPLAY"]
+        ids = w.resource_ids(args.resources)
+        NAMES["chooser"] = {v: k for k, v in ids.items() if k.startswith("IDC_MANUAL_")}
+        NAMES["prompt"] = {v: k for k, v in ids.items() if k.startswith("IDC_PROMPT_")}
+        make_view(folder, view, "whole")
         server = prepare_prefix(w, view, window_manager=xvfb is None,
-                                scripts=any(LOCALES[t].system_cp != "cp1252" for t in tags))
+                                systems={LOCALES[t].lc_all for t in tags if LOCALES[t].system_cp != "cp1252"})
+        saved_dpi = reg_value(w, DESKTOP, "LogPixels")  # an existing prefix's own, put back at the end
         print("discpreview: Wine server process %d" % server.pid)
         preview = Preview(w, ids, folder, view, out, xvfb, server, strings)
         lost = preview.lost()
@@ -1022,10 +1031,16 @@ def main():
     except (Lost, w.FontsMissing) as e:
         problems.append("stopped: %s" % e)
         print("discpreview: stopped: %s" % e, file=sys.stderr)
+    except Exception as e:  # anything else ends the preview too, never as if it were findings
+        problems.append("stopped: %s: %s" % (type(e).__name__, e))
+        print("discpreview: stopped: %s: %s" % (type(e).__name__, e), file=sys.stderr)
     finally:
         try:
             if server is not None and not server_lost(server):
-                Prefix(w).set_dpi(96)
+                if saved_dpi is None:
+                    w.run("reg", ["delete", DESKTOP, "/v", "LogPixels", "/f"])
+                else:
+                    Prefix(w).set_dpi(int(saved_dpi, 0))
         finally:
             w.quiet("wineserver", "-k")
             if server is not None:

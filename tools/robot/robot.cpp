@@ -316,7 +316,8 @@ std::string Measure_Control(Measurer* m, HWND c) {
   s += ",\"font\":{\"face\":" + Json_Text(got.font_face) + ",\"height\":" + Num(got.font_height) +
        ",\"drawn\":" + Json_Text(got.drawn_face) + "}";
   if (_wcsicmp(Class_Of(c).c_str(), L"ListBox") == 0) s += ",\"items_cut\":" + Num(got.items_cut);
-  s += std::string(",\"glyphs\":") + (got.missing_glyphs == 0 ? "true" : "false");
+  // null: the check could not run, which is neither a pass nor a finding of boxes.
+  s += std::string(",\"glyphs\":") + (got.missing_glyphs < 0 ? "null" : got.missing_glyphs == 0 ? "true" : "false");
   s += ",\"missing_glyphs\":" + Num(got.missing_glyphs);
   if (got.missing_glyphs > 0) s += ",\"missing\":" + Json_Text(got.missing);
   return s;

@@ -323,21 +323,22 @@ def dump(hwnd):
     return robot("dump", hwnd)[0]
 
 
-def show_dialog(program, args=(), lc_all=None, env=None, dismiss=None, shot=None, settle=300, deadline=60):
+def show_dialog(program, args=(), lc_all=None, env=None, dismiss=None, shot=None, deadline=60):
     """Starts program (a test host whose dialog comes up at once), dumps its
-    dialog and, with shot (a PNG path), saves the screen once the dialog has
-    had settle ms to paint; then ends the dialog with a click on control id
+    dialog and, with shot (a PNG path), saves the screen once the dialog is
+    painted; then ends the dialog with a click on control id
     dismiss (default: its first visible button) and waits for the program to
     end. Returns (dump, the program's output)."""
     with start(program, args, lc_all=lc_all, env=env, deadline=deadline) as proc:
         found = wait_dialog(exe=os.path.basename(program), timeout=20)
         dumped = dump(found["hwnd"])
         if shot:
-            robot("sleep", settle)
+            wait_painted(dumped["rect"])
             screenshot(shot)
         if dismiss is None:
             shown = [c["id"] for c in dumped["controls"] if c["kind"] == "button" and c["visible"]]
-            dismiss = shown[0]
+            # A prompt shows at least its right-hand button; a dialog with none is still ended.
+            dismiss = shown[0] if shown else resource_ids()["IDC_PROMPT_RIGHT"]
         click(found["hwnd"], dismiss)
         proc.wait(30)
         return dumped, proc.output()
@@ -580,6 +581,22 @@ def screenshot(png_path):
                    check=True, stdin=subprocess.DEVNULL, timeout=30)
 
 
+def wait_painted(rect, timeout=10):
+    """Waits until the screen inside rect [left, top, right, bottom] has been
+    painted: two pictures of it in a row alike, and more than one colour."""
+    left, top, right, bottom = rect
+    area = "%dx%d+%d+%d" % (max(1, right - left), max(1, bottom - top), max(0, left), max(0, top))
+    end, last = time.monotonic() + timeout, None
+    while time.monotonic() < end:
+        part = subprocess.run(["import", "-window", "root", "-display", display(), "-crop", area, "-depth", "8",
+                               "rgb:-"], check=True, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              timeout=30).stdout
+        if part == last and len(set(part[i:i + 3] for i in range(0, len(part), 3 * 97))) > 1:
+            return
+        last = part
+        time.sleep(0.1)
+
+
 # ---- fonts ---------------------------------------------------------------------
 
 # The scripts beyond Latin that the dialogs show: (fontconfig's name of the
@@ -608,7 +625,7 @@ def dialog_font(lc_all):
     return family, path, langs.split("|")
 
 
-def prepare_fonts():
+def prepare_fonts(systems=None):
     """Makes sure the dialogs of a Thai, Korean, Chinese (Traditional) and
     Japanese system come out in real glyphs; raises FontsMissing, naming the
     Debian package to install, when a script lacks its font.
@@ -627,8 +644,11 @@ def prepare_fonts():
     language's dialog font (Thai in a CJK font shows boxes again, and English
     dialogs change); and a font copied into windows/Fonts is not in
     fontconfig's list. Call it once per prefix before its programs start;
-    calling it again does no harm."""
+    calling it again does no harm. systems: the LC_ALL values whose scripts
+    matter (default: all four)."""
     for lang, lc_all, script, package in SCRIPTS:
+        if systems is not None and lc_all not in systems:
+            continue
         family, path, langs = dialog_font(lc_all)
         if lang not in langs:
             raise FontsMissing("no %s font: fontconfig offers a %s system %s (%s), which has no %s letters, "

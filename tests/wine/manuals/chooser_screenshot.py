@@ -37,7 +37,7 @@ def main():
         host = os.path.join(dvwine.BUILD, "chooser_host.exe")
         with dvwine.start(host, ["C:\\CHOOSER_SHOT", "C:\\NOWHERE\\NONE.EXE", 1033], deadline=60) as proc:
             dlg = dvwine.wait_dialog(timeout=20, exe="chooser_host.exe")
-            dvwine.robot("sleep", 500)  # let the list box paint
+            dvwine.wait_painted(dvwine.dump(dlg["hwnd"])["rect"])
             os.makedirs(os.path.dirname(out), exist_ok=True)
             dvwine.screenshot(out)
             dvwine.click(dlg["hwnd"], dvwine.resource_ids()["IDC_MANUAL_CANCEL"])

@@ -45,7 +45,7 @@ def main():
             prompt = test_prompts.Prompt(*texts)
             try:
                 dlg = prompt.dialog(owner_title="Tamlo International")
-                dvwine.robot("sleep", 300)  # let the dialog finish painting
+                dvwine.wait_painted(dlg["rect"])
                 dvwine.screenshot(os.path.join(out_dir, name))
                 dvwine.click(dlg["hwnd"], button)
                 prompt.answer()

@@ -104,7 +104,7 @@ class Glyphs(unittest.TestCase):
                 args = ["--strings", dvwine.win_path(ENGINE_LOC), root, "C:\\NOWHERE\\NONE.EXE", language]
                 shot = os.path.join(SHOTS, "chooser-th.png") if code == "TAI" and SHOTS else None
                 dumped, _ = dvwine.show_dialog(CHOOSER_HOST, args, lc_all, dismiss=IDS["IDC_MANUAL_CANCEL"],
-                                               shot=shot, settle=500, deadline=90)
+                                               shot=shot, deadline=90)
                 self.assertTrue(dvwine.control(dumped, IDS["IDC_MANUAL_LIST"])["items"])
                 self.check(code + " chooser", dumped, IDS["IDC_MANUAL_TEXT"], script)
 

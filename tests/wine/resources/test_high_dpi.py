@@ -141,7 +141,7 @@ class HighDpi(unittest.TestCase):
                 args = ["--strings", dvwine.win_path(ENGINE_LOC), root, "C:\\NOWHERE\\NONE.EXE", language]
                 shot = os.path.join(SHOTS, "chooser-144dpi.png") if code == "GER" and SHOTS else None
                 dumped, _ = dvwine.show_dialog(CHOOSER_HOST, args, lc_all, dismiss=IDS["IDC_MANUAL_CANCEL"],
-                                               shot=shot, settle=500, deadline=90)
+                                               shot=shot, deadline=90)
                 listed = dvwine.control(dumped, IDS["IDC_MANUAL_LIST"])["items"]
                 self.assertEqual(len(listed), 5 if code == "JPN" else 4, listed)
                 self.check("%s chooser" % code, dumped)

@@ -51,6 +51,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/disc/engine_loc.txt DESTINATION ${share})
 # (it acts as an installer when its name starts with ar40 or acrow).
 install(FILES ${DV_WIN32_DIR}/standin.exe DESTINATION ${share}/standin)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/authoring.md ${CMAKE_SOURCE_DIR}/disc/GUIDE.TXT
+  ${CMAKE_SOURCE_DIR}/docs/discpreview.png ${CMAKE_SOURCE_DIR}/docs/discpreview-findings.png
   DESTINATION usr/share/doc/docviewer-authoring)
 # A manual page per tool, made from the tool's own --help.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -93,7 +94,7 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine32:i386")
 # What the scripts call: Python, Wine (the 64-bit loader runs the helpers),
 # an X server of their own, the image tools, the fonts the preview draws with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "python3, wine, wine64, xvfb, x11-utils, imagemagick, xorriso, fonts-wqy-microhei, fonts-tlwg-loma-ttf")
+  "python3, wine, wine64, xvfb, x11-utils, imagemagick, xorriso, fontconfig, fonts-wqy-microhei, fonts-tlwg-loma-ttf")
 set(CPACK_DEBIAN_FILE_NAME docviewer-authoring_2.00_amd64.deb)
 set(CPACK_PACKAGE_FILE_NAME docviewer-authoring_2.00_amd64)
 set(CPACK_SET_DESTDIR OFF)

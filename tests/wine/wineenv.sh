@@ -67,9 +67,8 @@ start() {
   # script needs its font (the reason is in dvwine.prepare_fonts).
   DV_BUILD=$build DV_LANE=$lane python3 "$kit/dvwine.py" prepare-fonts
   wineserver -p >/dev/null 2>&1 </dev/null || true  # stay up between tests: each program then starts in well under a second
-  # No window manager runs on this display: Wine's windows are its own
-  # (unmanaged), or every window that hides waits 2 s for a manager's answer.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f /reg:64 >/dev/null 2>&1 </dev/null
+  # No window manager runs on this display (see dvwine.set_window_manager).
+  DV_BUILD=$build DV_LANE=$lane python3 "$kit/dvwine.py" no-window-manager
   # The desktop process starts with the first window; under load its first
   # start can time out, so open one window now, retrying, before any test does.
   if [ -f "$build/warmup.exe" ]; then

@@ -122,6 +122,12 @@ bool Key_Char_Ok(unsigned char c) { return c > 32 && c < 127 && !(c >= 'a' && c 
 
 }  // namespace
 
+std::vector<std::string> Loc_Codes() {
+  std::vector<std::string> codes;
+  for (const Code_Row& row : kCodes) codes.push_back(row.code);
+  return codes;
+}
+
 int Loc_Code_Page(const std::string& code) {
   for (const Code_Row& row : kCodes)
     if (code == row.code) return row.codePage;

@@ -35,6 +35,8 @@ int Loc_Code_Page(const std::string& code);
 
 // A text with the program's line-break rule applied ("\n" becomes a line feed),
 // seen as the program sees it: up to its first zero byte.
+// The language codes a source may carry, in their order (ENG first).
+std::vector<std::string> Loc_Codes();
 std::string Loc_Expanded(const std::string& text);
 
 // True when s is well-formed UTF-8 (no overlong forms, no surrogates).

@@ -116,12 +116,7 @@ std::string Replaced(std::string text, const std::string& what, const std::strin
 }
 
 // Source form to what the user sees: the program's own line-break rule.
-std::string Shown(const std::string& source) {
-  std::vector<char> buf(source.begin(), source.end());
-  buf.push_back('\0');
-  Str_Expand_Newlines(buf.data());
-  return buf.data();
-}
+std::string Shown(const std::string& source) { return Loc_Expanded(source); }
 
 // What the user sees back to source form.
 std::string Source_Form(const std::string& shown) { return Replaced(shown, "\n", "\\n"); }
@@ -578,12 +573,12 @@ bool Loc_Import_Po(const std::string& sourceName, const char* data, size_t size,
     Origin from;
   };
   std::vector<std::vector<Inserted>> after(lines.size());
-  static const char* const kOrder[] = {"ENG", "SPN", "FRA", "GER", "ITL", "JPN", "KOR", "MAN", "PRT", "TAI"};
+  const std::vector<std::string> order = Loc_Codes();  // the source's code order
   for (const Loc_Entry& e : entries) {
     // Where each code's line ends up: an original line, or one inserted after one.
     std::map<std::string, size_t> at;
     for (const Loc_Text& t : e.texts) at[t.code] = (size_t)t.line - 1;
-    for (const char* code : kOrder) {
+    for (const std::string& code : order) {
       size_t input = inputs.size();
       for (size_t i = 0; i < inputs.size(); i++)
         if (inputs[i].code == code) input = i;
@@ -598,7 +593,7 @@ bool Loc_Import_Po(const std::string& sourceName, const char* data, size_t size,
         }
         continue;
       }
-      std::string line = std::string(code) + ": " + c->second.text;
+      std::string line = code + ": " + c->second.text;
       if (old) {
         size_t i = (size_t)old->line - 1;
         if (old->utf8 != c->second.text) lines[i].text = line;
@@ -606,8 +601,8 @@ bool Loc_Import_Po(const std::string& sourceName, const char* data, size_t size,
         continue;
       }
       size_t anchor = lines.size();
-      for (const char* earlier : kOrder) {
-        if (strcmp(earlier, code) == 0) break;
+      for (const std::string& earlier : order) {
+        if (earlier == code) break;
         auto a = at.find(earlier);
         if (a != at.end()) anchor = a->second;
       }
@@ -793,8 +788,9 @@ int Po_Import_Command(const char* sourcePath, const char* dir, const char* outPa
     else inputs.push_back(in);
   }
   if (inputs.empty()) {
-    fprintf(stderr, "mkloc: %s holds none of the PO files es.po fr.po de.po it.po ja.po ko.po zh_TW.po pt.po th.po\n",
-            dir);
+    std::string files;
+    for (const Po_Language& l : kLanguages) files += std::string(" ") + l.file;
+    fprintf(stderr, "mkloc: %s holds none of the PO files%s\n", dir, files.c_str());
     return 1;
   }
   std::string merged;

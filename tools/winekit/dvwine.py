@@ -684,11 +684,14 @@ def make_string_file(path, entries):
 
 
 if __name__ == "__main__":
-    # tests/wine/wineenv.sh prepares its lanes' prefixes with this.
+    # tests/wine/wineenv.sh prepares its lanes' prefixes with these.
     import sys
-    if sys.argv[1:] != ["prepare-fonts"]:
-        sys.exit("usage: dvwine.py prepare-fonts")
-    try:
-        prepare_fonts()
-    except FontsMissing as e:
-        sys.exit(str(e))
+    if sys.argv[1:] == ["prepare-fonts"]:
+        try:
+            prepare_fonts()
+        except FontsMissing as e:
+            sys.exit(str(e))
+    elif sys.argv[1:] == ["no-window-manager"]:
+        set_window_manager(False)
+    else:
+        sys.exit("usage: dvwine.py prepare-fonts | no-window-manager")

@@ -1048,6 +1048,7 @@ def main():
                     server.wait(30)
                 except subprocess.TimeoutExpired:
                     server.kill()
+            w.kill_leftovers()  # a lost server leaves the prefix's programs behind
             xdisplay.stop_xvfb(xvfb)
     findings = findings_of(runs, tags, strings, dpis, arch)
     with open(os.path.join(out, "findings.txt"), "w", encoding="utf-8") as f:

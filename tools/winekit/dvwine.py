@@ -502,6 +502,29 @@ def reg_add(key, name=None, data="", kind="REG_SZ"):
         raise RuntimeError("reg add failed (%s): %s" % (rc, out))
 
 
+def kill_leftovers():
+    """Ends every process still running in this prefix (its WINEPREFIX), as
+    after its Wine server was lost, which `wineserver -k` can no longer reach.
+    Returns how many were ended."""
+    ended = 0
+    mine = os.getpid()
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit() or int(pid) == mine:
+            continue
+        try:
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                env = f.read().split(b"\0")
+        except OSError:
+            continue
+        if ("WINEPREFIX=" + PREFIX).encode() in env:
+            try:
+                os.kill(int(pid), 9)
+                ended += 1
+            except OSError:
+                pass
+    return ended
+
+
 def set_window_manager(present):
     """Tells Wine whether a window manager runs on the display. On an Xvfb of
     our own none does: Wine's windows are then its own (unmanaged), or every

@@ -10,18 +10,7 @@
 
 #include "base/buf.h"
 #include "iso9660.h"
-
-static int Read_Whole(const std::string& path, std::string* out) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return 0;
-  out->clear();
-  char chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->append(chunk, n);
-  int ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
+#include "strfile_writer.h"
 
 static int Is_Folder(const std::string& path) {
   struct stat st;
@@ -59,7 +48,7 @@ int Disc_Open(const std::string& where, Disc* disc, std::string* error) {
     Walk(where, "", 1, disc);
     return 1;
   }
-  if (!Read_Whole(where, &disc->image)) {
+  if (Read_Bytes(where, &disc->image) != 1) {
     *error = "cannot read " + where;
     return 0;
   }
@@ -140,7 +129,7 @@ std::vector<const Disc_Entry*> Disc_Match(const Disc& disc, const std::string& f
 }
 
 int Disc_Read(const Disc& disc, const Disc_Entry& entry, std::string* out) {
-  if (!disc.isImage) return Read_Whole(disc.where + "/" + entry.path, out);
+  if (!disc.isImage) return Read_Bytes(disc.where + "/" + entry.path, out) == 1;
   Iso_Image img;
   img.blockSize = disc.blockSize;
   Iso_Entry ie;

@@ -45,18 +45,6 @@ static const char kUsage[] =
     "\n"
     "Exit status: 0 fine, 1 refused or problems found, 2 usage or file error.\n";
 
-static bool Read_File(const char* path, std::string* out) {
-  FILE* f = fopen(path, "rb");
-  if (!f) return false;
-  out->clear();
-  char chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->append(chunk, n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-
 static void Print(const Loc_Messages& msgs) {
   for (const std::string& w : msgs.warnings) fprintf(stderr, "warning: %s\n", w.c_str());
   for (const std::string& e : msgs.errors) fprintf(stderr, "%s\n", e.c_str());
@@ -64,7 +52,7 @@ static void Print(const Loc_Messages& msgs) {
 
 static int Build(const char* sourcePath, const char* outPath, bool allowCut) {
   std::string source;
-  if (!Read_File(sourcePath, &source)) {
+  if (Read_Bytes(sourcePath, &source) != 1) {
     fprintf(stderr, "mkloc: cannot read %s\n", sourcePath);
     return 2;
   }

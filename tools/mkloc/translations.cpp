@@ -657,19 +657,6 @@ bool Loc_Import_Po(const std::string& sourceName, const char* data, size_t size,
 
 namespace {
 
-// 1 read, 0 not there, -1 there but unreadable.
-int Read_File(const std::string& path, std::string* out) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return errno == ENOENT ? 0 : -1;
-  out->clear();
-  char chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->append(chunk, n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok ? 1 : -1;
-}
-
 std::string Joined(const std::string& dir, const char* file) {
   if (dir.empty()) return file;
   char last = dir.back();
@@ -724,7 +711,7 @@ bool Replace_File(const std::string& path, const std::string& bytes) {
 
 int Po_Export_Command(const char* sourcePath, const char* dir) {
   std::string source;
-  if (Read_File(sourcePath, &source) != 1) {
+  if (Read_Bytes(sourcePath, &source) != 1) {
     fprintf(stderr, "mkloc: cannot read %s\n", sourcePath);
     return 2;
   }
@@ -744,7 +731,7 @@ int Po_Export_Command(const char* sourcePath, const char* dir) {
   std::string present;
   for (const Po_Output& f : files) {
     std::string old;
-    if (f.file != kTemplate && Read_File(Joined(dir, f.file.c_str()), &old) != 0) present += " " + f.file;
+    if (f.file != kTemplate && Read_Bytes(Joined(dir, f.file.c_str()), &old) != 0) present += " " + f.file;
   }
   if (!present.empty()) {
     fprintf(stderr,
@@ -769,7 +756,7 @@ int Po_Export_Command(const char* sourcePath, const char* dir) {
 
 int Po_Import_Command(const char* sourcePath, const char* dir, const char* outPath) {
   std::string source;
-  if (Read_File(sourcePath, &source) != 1) {
+  if (Read_Bytes(sourcePath, &source) != 1) {
     fprintf(stderr, "mkloc: cannot read %s\n", sourcePath);
     return 2;
   }
@@ -779,7 +766,7 @@ int Po_Import_Command(const char* sourcePath, const char* dir, const char* outPa
     Po_Input in;
     in.code = l.code;
     in.name = Joined(dir, l.file);
-    int got = Read_File(in.name, &in.bytes);
+    int got = Read_Bytes(in.name, &in.bytes);
     if (got < 0) {
       fprintf(stderr, "mkloc: cannot read %s\n", in.name.c_str());
       return 2;

@@ -1,6 +1,7 @@
 // Builds string files in memory for mkloc and the tests (see strfile_writer.h).
 #include "strfile_writer.h"
 
+#include <errno.h>
 #include <stdio.h>
 
 static const char kLineBreak[] = "\r\n";
@@ -103,4 +104,16 @@ int Write_Bytes(const std::string& path, const std::string& bytes) {
   size_t n = fwrite(bytes.data(), 1, bytes.size(), f);
   int ok = fclose(f) == 0 && n == bytes.size();
   return ok;
+}
+
+int Read_Bytes(const std::string& path, std::string* out) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return errno == ENOENT ? 0 : -1;
+  out->clear();
+  char chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) out->append(chunk, n);
+  int ok = !ferror(f);
+  fclose(f);
+  return ok ? 1 : -1;
 }

@@ -65,3 +65,7 @@ class StrFile {
 
 // Writes bytes to path ("wb"); 1 on success, 0 otherwise.
 int Write_Bytes(const std::string& path, const std::string& bytes);
+
+// Reads the whole file at path ("rb") into out: 1 read, 0 no such file, -1
+// there but unreadable (the tools tell a missing file from a broken one).
+int Read_Bytes(const std::string& path, std::string* out);

@@ -36,6 +36,7 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -251,6 +252,12 @@ def robot(*args, timeout=30, check=True, watch=None, stop=None):
     text) or None; a text stops the robot and raises Stopped with it."""
     if watch is None and stop is None:
         rc, out = run(ROBOT, args, timeout=timeout)
+        if rc != 0 and not out.strip():
+            # Not the robot's answer (it always prints one): Wine did not start
+            # it, as now and then under load. Said, and started once more.
+            sys.stderr.write("robot %s: not started by Wine (exit %s, no output): once more\n"
+                             % (" ".join(map(str, args)), rc))
+            rc, out = run(ROBOT, args, timeout=timeout)
     else:
         with Proc(ROBOT, args, deadline=timeout) as p:
             while p.poll() is None:

@@ -38,8 +38,8 @@
 //                                     (the first few of them), and "font" its "drawn" face.
 //                                     "measured" at the top says whether that worked. A
 //                                     32-bit target is dumped by robot32.exe (the i686
-//                                     robot: DV_ROBOT32 names it, else it is found beside
-//                                     this one); without it "unmeasured" says why.
+//                                     robot, beside this one); without it "unmeasured"
+//                                     says why.
 //   click HWND ID                     post WM_COMMAND (ID, BN_CLICKED, control) as a click does
 //   dblclick HWND ID INDEX            select list entry INDEX, post WM_COMMAND (ID, LBN_DBLCLK)
 //   select HWND ID INDEX              select list entry INDEX (LB_SETCURSEL), nothing more
@@ -271,14 +271,20 @@ struct Measurer {
   UINT message = 0;
 };
 
+// A file beside this robot's own program ("" when its path is unknown).
+std::wstring Beside_This(const wchar_t* name) {
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetModuleFileNameW(NULL, buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return L"";
+  std::wstring path(buf);
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1) + name;
+}
+
 bool Measure_Start(Measurer* m, HWND dialog) {
-  wchar_t dll[MAX_PATH];
-  DWORD n = GetModuleFileNameW(NULL, dll, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return false;
-  wchar_t* slash = wcsrchr(dll, L'\\');
-  if (slash == nullptr || (size_t)(slash - dll) + 1 + wcslen(DV_ROBOT_HOOK_DLL) >= MAX_PATH) return false;
-  wcscpy(slash + 1, DV_ROBOT_HOOK_DLL);
-  HMODULE module = LoadLibraryW(dll);
+  std::wstring dll = Beside_This(DV_ROBOT_HOOK_DLL);
+  if (dll.empty()) return false;
+  HMODULE module = LoadLibraryW(dll.c_str());
   if (module == NULL) return false;
   HOOKPROC proc = (HOOKPROC)(void*)GetProcAddress(module, "Robot_Hook_Proc");
   if (proc == nullptr) return false;
@@ -380,7 +386,7 @@ std::string Describe_Child(HWND dialog, HWND c, Measurer* measurer) {
 // ---- 32-bit targets --------------------------------------------------------
 // A hook reaches a 32-bit thread only from a 32-bit process, so a 32-bit
 // target is dumped by the i686 robot: robot32.exe (robot_hook32.dll beside
-// it), named by DV_ROBOT32 (a Windows path) or else beside this robot.
+// it), beside this robot.
 
 bool Is_32_Bit_Target(HWND w) {
   DWORD pid = 0;
@@ -393,21 +399,10 @@ bool Is_32_Bit_Target(HWND w) {
   return ok && wow64;
 }
 
-std::wstring Robot32_Path() {
-  wchar_t buf[MAX_PATH];
-  DWORD n = GetEnvironmentVariableW(L"DV_ROBOT32", buf, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) return buf;
-  n = GetModuleFileNameW(NULL, buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return L"";
-  std::wstring path(buf);
-  size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1) + L"robot32.exe";
-}
-
 // Runs "robot32.exe dump HWND" and prints its reply as this robot's own;
 // returns the dump's result, or -1 when there is no 32-bit robot to run.
 int Dump_By_Robot32(HWND w) {
-  std::wstring exe = Robot32_Path();
+  std::wstring exe = Beside_This(L"robot32.exe");
   if (exe.empty() || GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return -1;
   // Its output goes to a file, read once it has ended: a pipe could be kept
   // open by anything Wine starts on its behalf.

@@ -159,7 +159,6 @@ void Measure(HWND w, Robot_Measure* m) {
   GetTextFaceW(dc, LF_FACESIZE, m->drawn_face);
   Glyph_Check glyphs;
   if (!Glyph_Start(&glyphs, dc, font)) {
-    glyphs.bits = nullptr;
     m->missing_glyphs = -1;  // not known: the robot reports no glyphs
   }
   m->room_cx = client.right;

@@ -15,8 +15,8 @@ its own. This module gives them, with the standard library only:
   the robot    robot() -> list of JSON replies; wait_dialog(), next_dialog(), dump(), click(),
                dblclick(), select(), cancel(), esc(), close(), windows(), control();
                show_dialog() puts a test host's dialog up, dumps it and ends it;
-               ROBOT_DIR (DV_ROBOT_DIR, else BUILD) holds robot.exe, robot_hook.dll and
-               the i686 pair robot32.exe, robot_hook32.dll that dumps 32-bit programs
+               BUILD holds robot.exe, robot_hook.dll and the i686 pair
+               robot32.exe, robot_hook32.dll that dumps 32-bit programs
   waiting      wait_for(predicate, timeout) polls with a deadline
   Ctrl         ctrl_down() / ctrl_up(): SendInput and xdotool together,
                ctrl_hold_until(path) -> Proc of the robot holding it
@@ -53,12 +53,9 @@ DRIVE_C = os.path.join(PREFIX, "drive_c")
 DATA_DIR = os.path.join(DRIVE_C, "durivade")
 LOG_PATH = os.path.join(DATA_DIR, "tamlo.log")
 RECORDS_PATH = os.path.join(DATA_DIR, "records.ini")
-# The robot's folder: the build's, or DV_ROBOT_DIR (an installed copy of the
-# tools). The x86_64 robot hands the dump of a 32-bit program to robot32.exe
-# beside it (see tools/robot), told where it is through DV_ROBOT32.
-ROBOT_DIR = os.path.realpath(os.environ.get("DV_ROBOT_DIR") or BUILD)
-ROBOT = os.path.join(ROBOT_DIR, "robot.exe")
-ROBOT32 = os.path.join(ROBOT_DIR, "robot32.exe")
+# The x86_64 robot hands the dump of a 32-bit program to robot32.exe beside
+# it (see tools/robot).
+ROBOT = os.path.join(BUILD, "robot.exe")
 STANDIN = os.path.join(BUILD, "standin.exe")  # the reader and installer stand-in (tools/standin)
 # The build under test (see dv_wine_script_test_each_build): its DOCVIEW.EXE and
 # its test hosts; the robot, the stand-in and the prefix are always BUILD's.
@@ -101,8 +98,6 @@ def wine_env(lc_all=None, extra=None):
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
                LC_ALL=lc_all or os.environ.get("DV_LC_ALL") or "C.UTF-8")
     env.setdefault("WINEDEBUG", "-all")
-    if os.path.isfile(ROBOT32):
-        env["DV_ROBOT32"] = win_path(ROBOT32)
     env.update(extra or {})
     return env
 
@@ -138,17 +133,10 @@ class Proc:
 
     Output (stdout and stderr) goes to a file, never a pipe: Wine's
     background services inherit the handles and would keep a pipe open.
-
-    direct: program is a Unix path, handed to the Wine loader of its own
-    architecture, which loads it itself. Otherwise a 32-bit program is started
-    through CreateProcess, which (on Windows too) refuses a program path over
-    MAX_PATH; the loader has no such limit.
     """
 
-    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, direct=False, env=None):
+    def __init__(self, program, args=(), lc_all=None, cwd=None, deadline=60, env=None):
         env = wine_env(lc_all, env)
-        if direct and pe_machine(program) == "i686":
-            env["DV_LOADER32"] = "1"  # see bin/wine
         self.argv = ["wine", program] + [str(a) for a in args]
         self._out = tempfile.NamedTemporaryFile(prefix="dvwine-", suffix=".out", delete=False)
         self.popen = subprocess.Popen(self.argv, stdin=subprocess.DEVNULL, stdout=self._out,
@@ -200,10 +188,10 @@ class Proc:
         self.close()
 
 
-def start(program, args=(), lc_all=None, cwd=None, deadline=60, direct=False, env=None):
+def start(program, args=(), lc_all=None, cwd=None, deadline=60, env=None):
     """Starts a Windows program in the background; see Proc. env: more
     environment variables for it."""
-    return Proc(program, args, lc_all, cwd, deadline, direct, env)
+    return Proc(program, args, lc_all, cwd, deadline, env)
 
 
 def run(program, args=(), lc_all=None, cwd=None, timeout=60):
@@ -621,10 +609,16 @@ def wait_painted(rect, timeout=10):
         part = subprocess.run(["import", "-window", "root", "-display", display(), "-crop", area, "-depth", "8",
                                "rgb:-"], check=True, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               timeout=30).stdout
-        if part == last and len(set(part[i:i + 3] for i in range(0, len(part), 3 * 97))) > 1:
+        if settled(part, last):
             return
         last = part
         time.sleep(0.1)
+
+
+def settled(part, last):
+    """Whether a picture (RGB bytes) is painted: alike to the one taken before
+    it, and more than the backdrop's one colour (sampled every 97th pixel)."""
+    return part == last and len(set(part[i:i + 3] for i in range(0, len(part), 3 * 97))) > 1
 
 
 # ---- fonts ---------------------------------------------------------------------
@@ -715,7 +709,6 @@ def make_string_file(path, entries):
 
 if __name__ == "__main__":
     # tests/wine/wineenv.sh prepares its lanes' prefixes with these.
-    import sys
     if sys.argv[1:] == ["prepare-fonts"]:
         try:
             prepare_fonts()

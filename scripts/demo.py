@@ -32,12 +32,12 @@ STANDIN_LOG = os.path.join(w.DRIVE_C, "standin.log")
 
 
 def prepare_prefix(window_manager):
+    # As discpreview prepares a disc: the sample disc becomes CD-ROM drive D:,
+    # with every script's letters, whatever the language.
     try:
-        w.prepare_fonts()  # every script's letters, whatever the language
+        discpreview.prepare_prefix(w, DISC, window_manager)
     except w.FontsMissing as e:
         sys.exit(str(e))
-    # As discpreview prepares a disc: the sample disc becomes CD-ROM drive D:.
-    discpreview.prepare_prefix(w, DISC, window_manager)
     w.register_reader("4.0")       # the stand-in, registered as the PDF reader
     os.makedirs(w.DATA_DIR, exist_ok=True)  # the program logs only into an existing folder
     if os.path.exists(STANDIN_LOG):

@@ -205,12 +205,12 @@ class Case:
     kept: what of them must still stand before the run's lines."""
     def __init__(self, name, steps, log, starts=(), code="ENG", log_level=None, reader=STD_READER,
                  disc=None, setup=None, check=None, program="D:\\DOCVIEW.EXE", deadline=40,
-                 prior=None, kept=None, xfail=None, doc=None, long_path=False):
+                 prior=None, kept=None, xfail=None, doc=None):
         self.name, self.steps, self.log, self.starts = name, steps, log, list(starts)
         self.code, self.log_level, self.reader, self.disc = code, log_level, reader, disc
         self.setup, self.check, self.program, self.deadline = setup, check, program, deadline
         self.prior = EARLIER if prior is None else prior
-        self.xfail, self.doc, self.long_path = xfail, doc, long_path
+        self.xfail, self.doc = xfail, doc
         self.kept = self.prior if kept is None else kept  # what must precede the run in the log
 
 
@@ -481,7 +481,7 @@ def long_folder(n, steps, log, starts=(), reader=STD_READER, code="ENG", disc=No
     root = root_of(n)
     program = root + "\\DOCVIEW.EXE"
     return Case(name or "dir_%d" % n, steps, log, starts, code=code, reader=reader, disc=disc, setup=setup,
-                program=program, doc=doc, long_path=len(program) >= MAX_PATH)
+                program=program, doc=doc)
 
 
 def too_long_line(root):
@@ -592,7 +592,7 @@ class HostileBase(unittest.TestCase):
             self.proc.close()
 
     def run_case(self, case):
-        if case.long_path and w.pe_machine(DOCVIEW) != "x86_64":
+        if len(case.program) >= MAX_PATH and w.pe_machine(DOCVIEW) != "x86_64":
             # Windows starts no program from a path over MAX_PATH (CreateProcess
             # refuses it), and under Wine neither does a 32-bit start, which goes
             # through CreateProcess too. Only the 64-bit loader, given a 64-bit

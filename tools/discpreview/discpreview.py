@@ -99,8 +99,6 @@ VARIANTS = {"TAI": ["th_TH", "th_TH@en_US"]}
 OWNER = "Tamlo International"  # the main window's title: dialogs are owned by it
 DISC_NAME = "Installation (v1.5 or greater)"  # what the insert-disc text is filled with
 FILL_LIMIT = 256               # a filled text is shown filled only below this many bytes
-OFFER_LIMIT = 255              # the composed reader offer's buffer
-SHOWN_LIMITS = {"MSG_MESSAGE_NODOCINI2": 511}  # a prompt's question; every other text: 255
 
 # The states DOCVIEW.EXE is started in: (name, view of the disc, reader
 # registered, the dialogs a user meets there in this order).
@@ -478,17 +476,16 @@ def write_png(path, picture):
                 + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
 
 
-def painted(display, rect, lost, timeout=10):
-    """The display once the dialog in rect has been painted: two pictures in a
-    row alike, and more than the backdrop's one colour in it."""
+def painted(w, rect, lost, timeout=10):
+    """The display once the dialog in rect has been painted (w.settled)."""
     end, last = time.monotonic() + timeout, None
     while True:
         why = lost()
         if why:
             raise Lost(why)
-        shot = capture(display)
+        shot = capture(w.display())
         part = crop(shot, rect)[2]
-        if part == last and len(set(part[i:i + 3] for i in range(0, len(part), 3 * 97))) > 1:
+        if w.settled(part, last):
             return shot
         if time.monotonic() > end:
             return shot  # still changing: the last picture is what there is
@@ -499,8 +496,8 @@ def painted(display, rect, lost, timeout=10):
 # ---- One start of DOCVIEW.EXE -------------------------------------------------------
 
 class Dialog:
-    def __init__(self, name, tag, dpi, dumped, png):
-        self.name, self.tag, self.dpi, self.dump, self.png = name, tag, dpi, dumped, png
+    def __init__(self, name, dpi, dumped):
+        self.name, self.dpi, self.dump, self.png = name, dpi, dumped, ""
         self.crops = {}  # control name -> picture of it, for the page's findings
         self.answer = ""
 
@@ -512,9 +509,9 @@ class Run:
 
 
 class Preview:
-    def __init__(self, w, ids, disc, view, out, xvfb, server, strings):
-        self.w, self.disc, self.view, self.out = w, disc, view, out
-        self.xvfb, self.server, self.strings = xvfb, server, strings
+    def __init__(self, w, ids, view, out, xvfb, server):
+        self.w, self.view, self.out = w, view, out
+        self.xvfb, self.server = xvfb, server
         self.prefix = Prefix(w)
         self.ids = ids
         self.pngs = set()
@@ -559,7 +556,7 @@ class Preview:
 
     def picture(self, dialog, tag, dpi):
         d = dialog.dump
-        shot = painted(self.w.display(), d["rect"], self.lost)
+        shot = painted(self.w, d["rect"], self.lost)
         dialog.png = self.png_name("%s-%s-%ddpi" % (tag, dialog.name, dpi))
         write_png(os.path.join(self.out, dialog.png), crop(shot, d["rect"], 12))
         names = NAMES["chooser" if dialog.name == "chooser" else "prompt"]
@@ -612,7 +609,7 @@ class Preview:
                     raise Lost(str(e))
                 if len(run.dialogs) >= 6:
                     raise RunFailed("DOCVIEW.EXE showed more than six dialogs")
-                dialog = Dialog(self.classify(dumped, offered, name), tag, dpi, dumped, "")
+                dialog = Dialog(self.classify(dumped, offered, name), dpi, dumped)
                 offered = offered or dialog.name == "reader-offer"
                 run.dialogs.append(dialog)
                 if dumped.get("dpi") != dpi:
@@ -693,30 +690,23 @@ def examine(dialog, loc, meant, names):
 
 def findings_of(runs, tags, strings, all_dpis, arch):
     """Every finding, grouped by locale, dialog and control, DPIs merged."""
-    grouped = {}  # (tag, dialog, control, kind) -> {dpi: control}
-    order = []
+    grouped = {}  # (tag, dialog, control, kind) -> {dpi: control}, in the order met
     for run in runs:
         loc = LOCALES[run.tag]
         meant = meant_texts(strings, loc.code)
         for dialog in run.dialogs:
             names = NAMES["chooser" if dialog.name == "chooser" else "prompt"]
             for (control, kind), detail in examine(dialog, loc, meant.get(dialog.name, {}), names).items():
-                key = (run.tag, dialog.name, control, kind)
-                if key not in grouped:
-                    grouped[key] = {}
-                    order.append(key)
-                grouped[key][dialog.dpi] = (detail, dialog)
+                grouped.setdefault((run.tag, dialog.name, control, kind), {})[dialog.dpi] = (detail, dialog)
         met = {d.name for d in run.dialogs}
         for want in dict((s[0], s[3]) for s in STATES)[run.state]:
             if run.dialogs and want not in met:
-                key = (run.tag, want, None, "not shown")
-                if key not in grouped:
-                    grouped[key] = {}
-                    order.append(key)
-                grouped[key][run.dpi] = (", ".join(d.name for d in run.dialogs), None)
+                grouped.setdefault((run.tag, want, None, "not shown"), {})[run.dpi] = (
+                    ", ".join(d.name for d in run.dialogs), None)
     found = []
     rank = {t: i for i, t in enumerate(tags)}
-    order.sort(key=lambda k: (rank.get(k[0], 99), DIALOG_ORDER.index(k[1]) if k[1] in DIALOG_ORDER else 99))
+    order = sorted(grouped, key=lambda k: (rank.get(k[0], 99),
+                                           DIALOG_ORDER.index(k[1]) if k[1] in DIALOG_ORDER else 99))
     for key in order:
         tag, dialog, control, kind = key
         loc = LOCALES[tag]
@@ -1002,7 +992,7 @@ def main():
                                 systems={LOCALES[t].lc_all for t in tags if LOCALES[t].system_cp != "cp1252"})
         saved_dpi = reg_value(w, DESKTOP, "LogPixels")  # an existing prefix's own, put back at the end
         print("discpreview: Wine server process %d" % server.pid)
-        preview = Preview(w, ids, folder, view, out, xvfb, server, strings)
+        preview = Preview(w, ids, view, out, xvfb, server)
         lost = preview.lost()
         if lost:
             raise Lost(lost)

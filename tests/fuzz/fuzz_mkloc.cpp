@@ -34,13 +34,6 @@ static bool Delivers(Byte_Source* src, const Str_Index& index, const std::string
   return want == text;
 }
 
-static std::string Expanded(const std::string& bytes) {
-  std::vector<char> buf(bytes.begin(), bytes.end());
-  buf.push_back('\0');
-  Str_Expand_Newlines(buf.data());
-  return buf.data();
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<Loc_Entry> entries;
   Loc_Messages msgs;
@@ -74,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const Loc_Text* meant = eng;
       for (const Loc_Text& t : e.texts)
         if (t.code == code && !t.bytes.empty()) meant = &t;
-      if (!Delivers(&src, index, e.key, code, Expanded(meant->bytes))) abort();
+      if (!Delivers(&src, index, e.key, code, Loc_Expanded(meant->bytes))) abort();
     }
   }
   free(index.text);

@@ -12,7 +12,6 @@
 
 #include "locfile.h"
 #include "po.h"
-#include "strrez/strrez_read.h"
 #include "translations.h"
 
 // A source with the shapes that matter: a line break, a placeholder, a
@@ -38,13 +37,6 @@ static bool Same(const Po_Entry& a, const Po_Entry& b) {
          a.hasPrevContext == b.hasPrevContext && a.prevContext == b.prevContext && a.hasPrevMsgid == b.hasPrevMsgid &&
          a.prevMsgid == b.prevMsgid && a.hasPrevPlural == b.hasPrevPlural && a.prevMsgidPlural == b.prevMsgidPlural &&
          a.flags == b.flags && a.comments == b.comments && a.extracted == b.extracted && a.references == b.references;
-}
-
-static std::string Shown(const std::string& source) {
-  std::vector<char> buf(source.begin(), source.end());
-  buf.push_back('\0');
-  Str_Expand_Newlines(buf.data());
-  return buf.data();
 }
 
 static void Import_As(const char* code, const std::string& bytes, const Po_File& po) {
@@ -78,7 +70,7 @@ static void Import_As(const char* code, const std::string& bytes, const Po_File&
     std::string want;
     bool live = false;
     for (const Po_Entry& p : po.entries)
-      if (!p.obsolete && !p.fuzzy && !p.hasPlural && p.hasContext && p.context == e.key && p.msgid == Shown(english)) {
+      if (!p.obsolete && !p.fuzzy && !p.hasPlural && p.hasContext && p.context == e.key && p.msgid == Loc_Expanded(english)) {
         want = p.msgstr[0];
         live = true;
       }
@@ -95,7 +87,7 @@ static void Import_As(const char* code, const std::string& bytes, const Po_File&
     if (!live) {
       if (hasGot != hadOld || got != old) abort();  // skipped or not in the file: the source's text stays
     } else if (!want.empty()) {
-      if (!hasGot || Shown(got) != want) abort();
+      if (!hasGot || Loc_Expanded(got) != want) abort();
     } else if (hasGot && !(hadOld && old.empty() && got.empty())) {
       abort();  // untranslated: no text, unless the source's own was empty already
     }

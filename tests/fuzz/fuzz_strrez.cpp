@@ -67,8 +67,7 @@ struct Text_Set {
     size_t n = strlen(text);
     for (size_t i = 0; i < count; i++)
       if (lengths[i] == n && memcmp(texts[i], text, n) == 0) return;
-    if (count == kMaxKeys * kCodeCount || n >= STR_TEXT_AREA) abort();
-    memcpy(texts[count], text, n + 1);
+    if (count == kMaxKeys * kCodeCount || !BUF_COPY(texts[count], text)) abort();
     lengths[count++] = n;
   }
 };
@@ -143,12 +142,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Keys: the ones the program asks for, odd ones, and the entries' own.
   size_t keyCount = 0;
-  for (const char* asked : kAsked) memcpy(keys[keyCount++], asked, strlen(asked) + 1);
+  for (const char* asked : kAsked)
+    if (!BUF_COPY(keys[keyCount++], asked)) abort();
   Str_Walk walk;
   Str_Walk_Start(&walk, bare, (size_t)index.textBase);
   while (Str_Walk_Entry(&walk)) {
     if (walk.keyPos >= (size_t)index.textBase || walk.pos > (size_t)index.textBase) abort();
-    if (keyCount < kMaxKeys) memcpy(keys[keyCount++], walk.key, strlen(walk.key) + 1);
+    if (keyCount < kMaxKeys && !BUF_COPY(keys[keyCount++], walk.key)) abort();
     // Small token buffers: a code that does not fit stops the walk, never overruns.
     while (Str_Walk_Pair(&walk, code.Reset(), code.size, offset.Reset(), offset.size)) {
       code.Check();

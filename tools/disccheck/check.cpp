@@ -293,8 +293,10 @@ bool Reads_As_Japanese(const std::string& title) {
   std::string utf8;
   if (!Has_High(title) || !Cp_To_Utf8(932, title, &utf8)) return false;
   int kanjiRun = 0;
-  for (size_t i = 0; i < utf8.size();) {
-    unsigned long cp = Loc_Utf8_Next(utf8, &i);
+  for (size_t i = 0, n; i < utf8.size(); i += n) {
+    unsigned long cp = 0;
+    n = Loc_Utf8_Char((const unsigned char*)utf8.data() + i, utf8.size() - i, &cp);
+    if (n == 0) break;  // the converter writes well-formed UTF-8
     if ((cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0xFF01 && cp <= 0xFF5E)) return true;
     kanjiRun = cp >= 0x4E00 && cp <= 0x9FFF ? kanjiRun + 1 : 0;
     if (kanjiRun == 2) return true;

@@ -46,14 +46,6 @@ std::string Printable(const std::string& s) {
   return out;
 }
 
-// The digits of the text's placeholders in order, as the program finds them.
-std::string Placeholder_Digits(const std::string& text) {
-  std::string digits;
-  for (const char* p = Str_Next_Placeholder(text.c_str()); p; p = Str_Next_Placeholder(p + 2))
-    digits += p[1];
-  return digits;
-}
-
 bool All_Digits(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -84,7 +76,7 @@ void Text_Problems(int codePage, const std::string& utf8, const std::string& byt
   if (std::count(meant.begin(), meant.end(), '\n') != std::count(expanded.begin(), expanded.end(), '\n'))
     errors->push_back(what + "would show its line breaks differently: a character's bytes "
                       "in code page " + std::to_string(codePage) + " form \"\\n\"");
-  if (Placeholder_Digits(bytes) != Placeholder_Digits(utf8))
+  if (Loc_Placeholder_Digits(bytes) != Loc_Placeholder_Digits(utf8))
     errors->push_back(what + "would show its placeholders differently: a character's bytes "
                       "in code page " + std::to_string(codePage) + " form \"^\" and a digit");
 }
@@ -97,9 +89,11 @@ std::string Unrepresentable(int codePage, const std::string& utf8) {
   unsigned long firstCode = 0;
   int others = 0;
   for (size_t i = 0; i < utf8.size();) {
-    size_t start = i;
-    unsigned long code = Loc_Utf8_Next(utf8, &i);  // the text is valid UTF-8
-    std::string ch = utf8.substr(start, i - start), bytes;
+    unsigned long code = 0;
+    size_t n = Loc_Utf8_Char((const unsigned char*)utf8.data() + i, utf8.size() - i, &code);
+    if (n == 0) break;  // the text was found valid UTF-8 before
+    std::string ch = utf8.substr(i, n), bytes;
+    i += n;
     if (Cp_From_Utf8(codePage, ch, &bytes)) continue;
     if (!first.empty()) {
       others++;
@@ -141,38 +135,48 @@ std::string Loc_Expanded(const std::string& text) {
   return buf.data();
 }
 
-unsigned long Loc_Utf8_Next(const std::string& s, size_t* pos) {
-  unsigned char c = (unsigned char)s[*pos];
-  size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-  unsigned long code = len == 1 ? c : c & (0xFF >> (len + 1));
-  for (size_t k = 1; k < len && *pos + k < s.size(); k++) code = (code << 6) | ((unsigned char)s[*pos + k] & 0x3F);
-  *pos = *pos + len < s.size() ? *pos + len : s.size();
-  return code;
+size_t Loc_Utf8_Char(const unsigned char* s, size_t n, unsigned long* codePoint) {
+  if (n == 0) return 0;
+  unsigned char c = s[0];
+  size_t len;
+  unsigned long cp;
+  if (c < 0x80) { len = 1; cp = c; }
+  else if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1Fu; }
+  else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0Fu; }
+  else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07u; }
+  else return 0;
+  if (len > n) return 0;
+  for (size_t k = 1; k < len; k++) {
+    if ((s[k] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (s[k] & 0x3Fu);
+  }
+  if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
+  if (codePoint) *codePoint = cp;
+  return len;
 }
 
 bool Loc_Valid_Utf8(const std::string& s) {
-  size_t i = 0, n = s.size();
-  while (i < n) {
-    unsigned char c = (unsigned char)s[i];
-    size_t len;
-    unsigned long cp;
-    if (c < 0x80) { i++; continue; }
-    if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
-    else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
-    else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
-    else return false;
-    if (i + len > n) return false;
-    for (size_t k = 1; k < len; k++) {
-      unsigned char t = (unsigned char)s[i + k];
-      if ((t & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (t & 0x3F);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += len;
-  }
+  for (size_t i = 0, n; i < s.size(); i += n)
+    if ((n = Loc_Utf8_Char((const unsigned char*)s.data() + i, s.size() - i, nullptr)) == 0) return false;
   return true;
+}
+
+std::string Loc_Placeholder_Digits(const std::string& text) {
+  std::string digits;
+  for (const char* p = Str_Next_Placeholder(text.c_str()); p; p = Str_Next_Placeholder(p + 2))
+    digits += p[1];
+  return digits;
+}
+
+const Loc_Text* Loc_Meant_Text(const Loc_Entry& e, const std::string& code) {
+  const Loc_Text* own = nullptr;
+  const Loc_Text* eng = nullptr;
+  for (const Loc_Text& t : e.texts) {
+    if (t.code == code && !own) own = &t;
+    if (t.code == "ENG" && !eng) eng = &t;
+  }
+  return own && !own->bytes.empty() ? own : eng;
 }
 
 bool Loc_Parse_Source(const std::string& name, const char* data, size_t size,
@@ -415,17 +419,6 @@ std::string Token_Problem(const Str_Walk& w, const std::string& key) {
   }
 }
 
-// The text the author means for code: its own, or the ENG one when it has none or it is empty.
-const Loc_Text* Meant_Text(const Loc_Entry& e, const std::string& code) {
-  const Loc_Text* own = nullptr;
-  const Loc_Text* eng = nullptr;
-  for (const Loc_Text& t : e.texts) {
-    if (t.code == code && !own) own = &t;
-    if (t.code == "ENG" && !eng) eng = &t;
-  }
-  return own && !own->bytes.empty() ? own : eng;
-}
-
 }  // namespace
 
 bool Loc_Read(const std::string& name, const char* data, size_t size,
@@ -587,7 +580,7 @@ bool Loc_Read(const std::string& name, Byte_Source* src, std::vector<Loc_Entry>*
     // above, each of which already says why the two differ.
     if (lower || errors.size() != entryErrors) continue;
     for (const Code_Row& row : kCodes) {
-      const Loc_Text* meant = Meant_Text(e, row.code);
+      const Loc_Text* meant = Loc_Meant_Text(e, row.code);
       std::string want = meant ? Loc_Expanded(meant->bytes) : std::string();
       char got[STR_TEXT_AREA];
       Str_Find_Pick(index.text, (size_t)base, e.key.c_str(), row.code, &pick);

@@ -33,16 +33,26 @@ struct Loc_Entry {
 // The Windows code page of a language code, 0 for a code the program does not know.
 int Loc_Code_Page(const std::string& code);
 
-// A text with the program's line-break rule applied ("\n" becomes a line feed),
-// seen as the program sees it: up to its first zero byte.
 // The language codes a source may carry, in their order (ENG first).
 std::vector<std::string> Loc_Codes();
+
+// A text with the program's line-break rule applied ("\n" becomes a line feed),
+// seen as the program sees it: up to its first zero byte.
 std::string Loc_Expanded(const std::string& text);
 
-// True when s is well-formed UTF-8 (no overlong forms, no surrogates).
+// The length of the well-formed UTF-8 character at s (n bytes there; no
+// overlong forms, no surrogates), 0 when there is none; its code point in
+// *codePoint when that is given.
+size_t Loc_Utf8_Char(const unsigned char* s, size_t n, unsigned long* codePoint);
+// True when s is well-formed UTF-8.
 bool Loc_Valid_Utf8(const std::string& s);
-// The code point of the UTF-8 character at *pos of well-formed s; *pos moves past it.
-unsigned long Loc_Utf8_Next(const std::string& s, size_t* pos);
+
+// The digits of a text's placeholders in order, as the program finds them.
+std::string Loc_Placeholder_Digits(const std::string& text);
+
+// The text the author means for code: its own, or the ENG one when it has
+// none or it is empty (nullptr without either).
+const Loc_Text* Loc_Meant_Text(const Loc_Entry& e, const std::string& code);
 
 // Parses a source (see the usage text in main.cpp). Converts every text into
 // its code page and checks that the program will read it back as written.

@@ -9,6 +9,8 @@
 
 #include <map>
 
+#include "locfile.h"
+
 namespace {
 
 enum Tok_Kind {
@@ -220,7 +222,7 @@ bool Next(Reader* r) {
         if (e >= 0x80) {
           // A character's other bytes are never a backslash or a line feed, so
           // they stand in the data as they are.
-          size_t len = Po_Utf8_Char(r->data + r->pos - 1, r->size - r->pos + 1, nullptr);
+          size_t len = Loc_Utf8_Char(r->data + r->pos - 1, r->size - r->pos + 1, nullptr);
           if (len == 0) return Fail(r, r->line, "a string that is not valid UTF-8");
           t.text.append((const char*)r->data + r->pos - 1, len);
           r->pos += len - 1;
@@ -433,27 +435,6 @@ bool Entry(Reader* r, Pending* pending, Po_File* file, std::map<std::string, int
 
 }  // namespace
 
-size_t Po_Utf8_Char(const unsigned char* s, size_t n, unsigned long* codePoint) {
-  if (n == 0) return 0;
-  unsigned char c = s[0];
-  size_t len;
-  unsigned long cp;
-  if (c < 0x80) { len = 1; cp = c; }
-  else if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1Fu; }
-  else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0Fu; }
-  else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07u; }
-  else return 0;
-  if (len > n) return 0;
-  for (size_t k = 1; k < len; k++) {
-    if ((s[k] & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (s[k] & 0x3Fu);
-  }
-  if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
-    return 0;
-  if (codePoint) *codePoint = cp;
-  return len;
-}
-
 bool Po_Read(const std::string& name, const char* data, size_t size, Po_File* file,
              std::vector<std::string>* errors) {
   *file = Po_File();
@@ -548,7 +529,7 @@ std::string Quoted(const std::string& text) {
       i++;
       continue;
     }
-    size_t len = c >= 0x80 ? Po_Utf8_Char((const unsigned char*)text.data() + i, text.size() - i, nullptr) : 1;
+    size_t len = c >= 0x80 ? Loc_Utf8_Char((const unsigned char*)text.data() + i, text.size() - i, nullptr) : 1;
     if (len == 0 || c < 0x20 || c == 0x7F) {
       char octal[8];
       snprintf(octal, sizeof octal, "\\%03o", (unsigned)c);

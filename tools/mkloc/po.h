@@ -51,9 +51,5 @@ bool Po_Header_Field(const std::string& header, const char* field, std::string* 
 // one line per piece after an empty first string, as gettext writes it.
 std::string Po_Lines(const std::string& prefix, const char* keyword, const std::string& text);
 
-// The well-formed UTF-8 character at s (n bytes there): its length, and its
-// code point in *codePoint when not NULL. 0 when there is none.
-size_t Po_Utf8_Char(const unsigned char* s, size_t n, unsigned long* codePoint);
-
 // The whole file as PO text that Po_Read reads back as the same entries.
 std::string Po_Write(const Po_File& file);

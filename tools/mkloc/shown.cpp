@@ -33,12 +33,6 @@ std::string At(const std::string& name, const Loc_Text* t) {
   return t && t->line ? name + ":" + std::to_string(t->line) + ": " : name + ": ";
 }
 
-std::string Digits(const std::string& bytes) {
-  std::string digits;
-  for (const char* p = Str_Next_Placeholder(bytes.c_str()); p; p = Str_Next_Placeholder(p + 2)) digits += p[1];
-  return digits;
-}
-
 // The end of what the user sees of a cut text, in UTF-8: "…" and its last
 // characters, line feeds as \n. A cut may split a double-byte character: that
 // half is left out.
@@ -91,11 +85,11 @@ void Check_Placeholders(const std::string& name, const std::vector<Loc_Entry>& e
     }
     const Loc_Key_Use* use = Loc_Asked_Key(e.key);
     if (!use || !use->filled || !eng || !Loc_Placeholder_Problem(e.key, eng->bytes).empty()) continue;
-    bool engHas = !Digits(eng->bytes).empty();
+    bool engHas = !Loc_Placeholder_Digits(eng->bytes).empty();
     std::string engLine = eng->line ? " (line " + std::to_string(eng->line) + ")" : "";
     for (const Loc_Text& t : e.texts) {
       if (&t == eng || t.bytes.empty() || !Loc_Placeholder_Problem(e.key, t.bytes).empty()) continue;
-      if (Digits(t.bytes).empty() == !engHas) continue;
+      if (Loc_Placeholder_Digits(t.bytes).empty() == !engHas) continue;
       errors->push_back(At(name, &t) + t.code + " text of " + e.key +
                         (engHas ? " drops the placeholder ^0 that the ENG text" + engLine + " has"
                                 : " adds the placeholder ^0, which the ENG text" + engLine + " does not have"));
@@ -125,7 +119,7 @@ const Loc_Key_Use* Loc_Asked_Key(const std::string& key) {
 }
 
 std::string Loc_Placeholder_Problem(const std::string& key, const std::string& bytes) {
-  std::string digits = Digits(bytes);
+  std::string digits = Loc_Placeholder_Digits(bytes);
   if (digits.empty()) return "";
   const Loc_Key_Use* use = Loc_Asked_Key(key);
   if (!use || !use->filled)
@@ -146,13 +140,7 @@ void Loc_Shown_Text(const std::vector<Loc_Entry>& entries, const std::string& ke
   for (const Loc_Entry& e : entries)
     if (e.key == key && !entry) entry = &e;
   if (!entry) return;
-  const Loc_Text* own = nullptr;
-  const Loc_Text* eng = nullptr;
-  for (const Loc_Text& t : entry->texts) {
-    if (t.code == code && !own) own = &t;
-    if (t.code == "ENG" && !eng) eng = &t;
-  }
-  shown->from = own && !own->bytes.empty() ? own : eng;
+  shown->from = Loc_Meant_Text(*entry, code);
   if (!shown->from) return;
   shown->full = Loc_Expanded(shown->from->bytes);
   const Loc_Key_Use* use = Loc_Asked_Key(key);

@@ -121,14 +121,6 @@ std::string Shown(const std::string& source) { return Loc_Expanded(source); }
 // What the user sees back to source form.
 std::string Source_Form(const std::string& shown) { return Replaced(shown, "\n", "\\n"); }
 
-// The digits of a text's placeholders, as the program finds them, sorted.
-std::string Placeholder_Digits(const std::string& text) {
-  std::string digits;
-  for (const char* p = Str_Next_Placeholder(text.c_str()); p; p = Str_Next_Placeholder(p + 2)) digits += p[1];
-  std::sort(digits.begin(), digits.end());
-  return digits;
-}
-
 const Loc_Text* Text_Of(const Loc_Entry& e, const std::string& code) {
   for (const Loc_Text& t : e.texts)
     if (t.code == code) return &t;
@@ -147,19 +139,24 @@ std::string Base_Name(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether a source builds as mkloc builds it, with every check of what the
+// user sees (a cut text an error when cutsAreErrors, else a warning).
+bool Builds(const std::string& name, const char* data, size_t size, bool cutsAreErrors,
+            std::vector<Loc_Entry>* entries, Loc_Messages* msgs) {
+  if (!Loc_Parse_Source(name, data, size, entries, msgs)) return false;
+  bool shown = Loc_Check_Shown(name, *entries, cutsAreErrors, msgs);
+  std::string file;
+  return Loc_Build(name, *entries, &file, msgs) && shown;
+}
+
 // The source must be one mkloc builds: its keys, texts and line numbers are
 // what both directions rely on.
 bool Source_Ok(const std::string& name, const char* data, size_t size, std::vector<Loc_Entry>* entries,
                Loc_Messages* msgs, bool keepWarnings) {
   Loc_Messages source;
-  std::string file;
-  bool ok = Loc_Parse_Source(name, data, size, entries, &source);
-  if (ok) {
-    // A placeholder the program never fills is refused before translators
-    // see it; a cut text is a warning, as a translation may mend it.
-    bool shown = Loc_Check_Shown(name, *entries, false, &source);
-    ok = Loc_Build(name, *entries, &file, &source) && shown;
-  }
+  // A placeholder the program never fills is refused before translators see
+  // it; a cut text is a warning, as a translation may mend it.
+  bool ok = Builds(name, data, size, false, entries, &source);
   for (const std::string& e : source.errors) msgs->errors.push_back(e);
   if (keepWarnings)
     for (const std::string& w : source.warnings) msgs->warnings.push_back(As_Warning(w));
@@ -354,7 +351,7 @@ std::string Unheld_Character(int codePage, const std::string& text) {
   size_t i = 0;
   while (i < text.size()) {
     unsigned long cp = 0;
-    size_t len = Po_Utf8_Char((const unsigned char*)text.data() + i, text.size() - i, &cp);
+    size_t len = Loc_Utf8_Char((const unsigned char*)text.data() + i, text.size() - i, &cp);
     if (len == 0) break;
     std::string ch = text.substr(i, len), bytes;
     if (!Cp_From_Utf8(codePage, ch, &bytes)) {
@@ -378,13 +375,9 @@ bool Translation_Ok(const std::string& at, const Loc_Entry& e, const Po_Language
                                   "as a line break; write a line break instead");
     return false;
   }
-  for (size_t i = 0; i < text.size();) {
-    size_t len = Po_Utf8_Char((const unsigned char*)text.data() + i, text.size() - i, nullptr);
-    if (len == 0) {
-      msgs->errors.push_back(what + "the translation is not valid UTF-8");
-      return false;
-    }
-    i += len;
+  if (!Loc_Valid_Utf8(text)) {
+    msgs->errors.push_back(what + "the translation is not valid UTF-8");
+    return false;
   }
   if (text.back() == '\r') {
     msgs->errors.push_back(what + "the translation ends in a carriage return, which a source line cannot keep");
@@ -409,7 +402,7 @@ bool Translation_Ok(const std::string& at, const Loc_Entry& e, const Po_Language
     msgs->errors.push_back(what + "the translation holds two carets side by side (^^), the mark that ends a text");
     ok = false;
   }
-  std::string want = Placeholder_Digits(Text_Of(e, "ENG")->utf8), got = Placeholder_Digits(*source);
+  std::string want = Loc_Placeholder_Digits(Text_Of(e, "ENG")->utf8), got = Loc_Placeholder_Digits(*source);
   for (char d = '0'; d <= '9'; d++) {
     long wanted = std::count(want.begin(), want.end(), d), have = std::count(got.begin(), got.end(), d);
     if (have < wanted)
@@ -635,14 +628,9 @@ bool Loc_Import_Po(const std::string& sourceName, const char* data, size_t size,
   // The last word is mkloc's own: the merged source must build.
   std::vector<Loc_Entry> check;
   Loc_Messages gate;
-  std::string file;
   // The last word also covers what the user would see: a translation that
   // makes the program cut a prompt is refused here as the build refuses it.
-  bool ok = Loc_Parse_Source(outName, merged->data(), merged->size(), &check, &gate);
-  if (ok) {
-    bool shown = Loc_Check_Shown(outName, check, true, &gate);
-    ok = Loc_Build(outName, check, &file, &gate) && shown;
-  }
+  bool ok = Builds(outName, merged->data(), merged->size(), true, &check, &gate);
   for (const std::string& w : gate.warnings) msgs->warnings.push_back(Placed(w, outName, origins, true));
   for (const std::string& e : gate.errors) msgs->errors.push_back(Placed(e, outName, origins, false));
   if (!ok || msgs->errors.size() != before) {

@@ -11,8 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,10 +23,9 @@
 namespace {
 
 std::string Read_All(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
+  std::string s;
+  Read_Bytes(path, &s);  // "" when it cannot be read
+  return s;
 }
 
 std::string Source_Path() { return std::string(DV_SOURCE_DIR) + "/disc/engine_loc.txt"; }
